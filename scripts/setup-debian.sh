@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Veltrano助手 needs.
+# Idempotent: packages already present are skipped; safe to run as root on a fresh machine.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git clang-format
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
+  libqt6svg6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  libsqlcipher-dev sqlcipher libcpp-httplib-dev nlohmann-json3-dev libssl-dev libpq-dev
+  postgresql libbenchmark-dev
+  fonts-noto-cjk xvfb xauth x11-utils xdotool imagemagick espeak-ng sox curl procps
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Where the program's files are. Beside the executable when that folder is writable;
+// otherwise Configure.ini goes to $XDG_CONFIG_HOME/veltrano/ and the question bank is
+// copied once to $XDG_DATA_HOME/veltrano/ (it receives the wrong-question marks).
+namespace AppPaths {
+QString ExecutableDir();
+QString ConfigureFile();
+QString BankFile();
+// Tests and portable set-ups put Configure.ini and DriveDB.db in one folder of their own.
+void SetDataFolder(const QString& folder);
+} // namespace AppPaths

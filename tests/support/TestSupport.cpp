@@ -1,0 +1,31 @@
+#include "TestSupport.h"
+
+#include "data/MessageBox.h"
+#include "data/uProc.h"
+#include "settings/AppPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace TestSupport {
+
+QString BinDir() {
+    const QByteArray dir = qgetenv("VELTRANO_BIN_DIR");
+    return dir.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(dir);
+}
+
+QString UseFreshDataFolder(bool withSampleBank) {
+    static QList<QTemporaryDir*> folders; // kept until the test program ends
+    auto* folder = new QTemporaryDir();
+    folders.append(folder);
+    AppPaths::SetDataFolder(folder->path());
+    MessageBoxHook::Enable(true);
+    MessageBoxHook::Clear();
+    SetPauseScale(0);
+    if (withSampleBank)
+        QFile::copy(BinDir() + "/DriveDB.db", folder->path() + "/DriveDB.db");
+    return folder->path();
+}
+
+} // namespace TestSupport
