@@ -1,6 +1,7 @@
 #include "data/MessageBox.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 #include <QMutex>
 #include <QQueue>
 
@@ -51,7 +52,7 @@ MsgAnswer ShowMessageBox(QWidget* owner, const QString& text, MsgIcon icon, MsgB
     QMessageBox box(ToQtIcon(icon), caption, text, QMessageBox::NoButton, owner);
     if (buttons == MsgButtons::YesNo) {
         box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-        QAbstractButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
         box.setEscapeButton(no);
         box.exec();
         return box.buttonRole(box.clickedButton()) == QMessageBox::YesRole ? MsgAnswer::Yes
