@@ -1,0 +1,394 @@
+#include "practice/PracticePage.h"
+
+#include "data/MessageBox.h"
+#include "data/uDataModule.h"
+#include "data/uLoadDll.h"
+#include "data/uProc.h"
+#include "practice/KeyRules.h"
+#include "practice/PlanBar.h"
+#include "practice/PracticeRules.h"
+#include "practice/SubListGrid.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextEdit>
+
+namespace {
+
+const QColor UpperColor(0xE8, 0xF0, 0xF8);
+const QColor LowerColor(0xF0, 0xFB, 0xFF);
+const QString ShowAnswerCaption = QStringLiteral("显示答案");
+const QString HideAnswerCaption = QStringLiteral("隐藏答案");
+const QString SetErrorCaption = QStringLiteral("设为错题");
+const QString RemoveErrorCaption = QStringLiteral("移除错题");
+
+QFont SongFont(int pixels, bool bold) {
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void Paint(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    palette.setColor(QPalette::Base, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+template <typename T> T* Place(T* control, const char* name, int x, int y, int w, int h) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(x, y, w, h);
+    return control;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    return label;
+}
+
+QLabel* MakeMark(QWidget* parent, const char* name, QRect geometry, int pixels,
+                 const QColor& color) {
+    QLabel* label = MakeLabel(parent, name, QString(), geometry);
+    label->setFont(SongFont(pixels, true));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    return label;
+}
+
+QTextEdit* MakeRichText(QWidget* parent, const char* name, const QFont& font) {
+    auto* edit = new QTextEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setReadOnly(true);
+    edit->setFont(font);
+    return edit;
+}
+
+} // namespace
+
+TPracticePage::TPracticePage(TSubList& subList, int& subIndex, const TKeyMap& keyMap,
+                             const TDriverInfo& driverInfo, QWidget* parent)
+    : QWidget(parent), SubList(subList), SubIndex(subIndex), KeyMap(keyMap),
+      DriverInfo(driverInfo) {
+    setObjectName(QStringLiteral("tsSubList"));
+    setFont(SongFont(14, false));
+    BuildUpperPanel();
+    BuildLowerPanel();
+}
+
+void TPracticePage::BuildUpperPanel() {
+    pnlMain1 = Place(new QWidget(this), "pnlMain1", 0, 0, 832, 415);
+    Paint(pnlMain1, UpperColor);
+
+    reQuestion = Place(MakeRichText(pnlMain1, "reQuestion", SongFont(16, true)), "reQuestion", 16,
+                       46, 790, 260);
+    reQuestion->setFrameShape(QFrame::NoFrame);
+    Paint(reQuestion, UpperColor);
+
+    pnlMain3 = Place(new QFrame(pnlMain1), "pnlMain3", 608, 108, 200, 160);
+    Paint(pnlMain3, UpperColor);
+    pnlMain3->installEventFilter(this);
+    imgSubPic = Place(new QLabel(pnlMain3), "imgSubPic", 0, 0, 200, 160);
+    imgSubPic->setAlignment(Qt::AlignCenter);
+
+    BuildAnswerLine(pnlMain1);
+    BuildButtons(pnlMain1);
+
+    lblRightRate = MakeLabel(pnlMain1, "lblRightRate", RightRateText({}), QRect(20, 364, 150, 20));
+    lblAllAndRight =
+        MakeLabel(pnlMain1, "lblAllAndRight", AllAndRightText({}), QRect(180, 364, 180, 20));
+
+    pbPlan = new TPlanBar(pnlMain1);
+    pbPlan->setGeometry(0, 397, 832, 18);
+    connect(pbPlan, &TPlanBar::pressedAt, this, &TPracticePage::pbPlanMouseDown);
+}
+
+void TPracticePage::BuildAnswerLine(QWidget* panel) {
+    lblRightAnswer =
+        MakeLabel(panel, "lblRightAnswer", QStringLiteral("正确答案："), QRect(20, 320, 72, 20));
+    lbl2 = MakeLabel(panel, "lbl2", QStringLiteral("____"), QRect(92, 322, 36, 20));
+    lblRightAnswer1 =
+        MakeMark(panel, "lblRightAnswer1", QRect(92, 308, 36, 28), 21, QColor(0, 0, 128));
+    lblMyAnswer =
+        MakeLabel(panel, "lblMyAnswer", QStringLiteral("你的答案："), QRect(150, 320, 72, 20));
+    lbl1 = MakeLabel(panel, "lbl1", QStringLiteral("____"), QRect(222, 322, 36, 20));
+    lblMyAnswer1 = MakeMark(panel, "lblMyAnswer1", QRect(222, 308, 36, 28), 21, QColor(0, 0, 255));
+    lblSubResultMark =
+        MakeMark(panel, "lblSubResultMark", QRect(280, 306, 40, 32), 24, QColor(255, 0, 0));
+    lblSubResultMark->hide();
+    ShowRightAnswer(false);
+}
+
+void TPracticePage::BuildButtons(QWidget* panel) {
+    const char* names[] = {"btnA", "btnB", "btnC", "btnD"};
+    QPushButton** buttons[] = {&btnA, &btnB, &btnC, &btnD};
+    for (int i = 0; i < 4; ++i) {
+        auto* button = new QPushButton(QString(QChar('A' + i)), panel);
+        Place(button, names[i], 624 + 48 * i, 305, 40, 40);
+        button->setFont(SongFont(24, true));
+        button->setFocusPolicy(Qt::NoFocus);
+        connect(button, &QPushButton::clicked, this, [this, button] { btnAClick(button); });
+        *buttons[i] = button;
+    }
+    auto makeButton = [panel](const char* name, const QString& caption, int x, int w) {
+        auto* button = Place(new QPushButton(caption, panel), name, x, 356, w, 33);
+        button->setFocusPolicy(Qt::NoFocus);
+        return button;
+    };
+    btnSetError = makeButton("btnSetError", SetErrorCaption, 416, 100);
+    btnHintResult = makeButton("btnHintResult", ShowAnswerCaption, 520, 100);
+    btnLast = makeButton("btnLast", QStringLiteral("上一题"), 624, 90);
+    btnNext = makeButton("btnNext", QStringLiteral("下一题"), 718, 90);
+    connect(btnSetError, &QPushButton::clicked, this, &TPracticePage::btnSetErrorClick);
+    connect(btnHintResult, &QPushButton::clicked, this, &TPracticePage::btnHintResultClick);
+    connect(btnLast, &QPushButton::clicked, this, &TPracticePage::btnLastClick);
+    connect(btnNext, &QPushButton::clicked, this, &TPracticePage::btnNextClick);
+}
+
+void TPracticePage::BuildLowerPanel() {
+    pnlMain2 = Place(new QWidget(this), "pnlMain2", 0, 415, 832, 167);
+    Paint(pnlMain2, LowerColor);
+
+    pcSub = Place(new QTabWidget(pnlMain2), "pcSub", 0, 0, 832, 167);
+    sgSubList = new TSubListGrid([this](int question) {
+        if (question < 1 || question >= SubList.size())
+            return TAnswerState::Unanswered;
+        const TSub& sub = SubList[question];
+        return AnswerState(sub.MyAnswer, CodeToStr(sub.SubAnswer));
+    });
+    sgSubList->resize(830, 139);
+    pcSub->addTab(sgSubList, QStringLiteral("考题列表"));
+    connect(sgSubList, &TSubListGrid::questionClicked, this, &TPracticePage::sgSubListClicked);
+    reSubAnalyse = MakeRichText(nullptr, "reSubAnalyse", SongFont(14, false));
+    pcSub->addTab(reSubAnalyse, QStringLiteral("试题分析"));
+
+    MakeLabel(pnlMain2, "lblKeyHint", QStringLiteral("按←键返回上一题 按→键前往下一题"),
+              QRect(230, 3, 250, 20));
+    cbToNextSub = Place(new QCheckBox(QStringLiteral("答完自动跳转下一题"), pnlMain2),
+                        "cbToNextSub", 530, 2, 160, 20);
+    cbSoundHint =
+        Place(new QCheckBox(QStringLiteral("语言提示"), pnlMain2), "cbSoundHint", 710, 2, 100, 20);
+    for (QCheckBox* box : {cbToNextSub, cbSoundHint}) {
+        box->setChecked(true);
+        box->setFocusPolicy(Qt::NoFocus);
+    }
+}
+
+void TPracticePage::PlacePathBar(QWidget* pathBar) {
+    pathBar->setParent(pnlMain1);
+    pathBar->setGeometry(0, 0, 832, 30);
+    pathBar->show();
+}
+
+void TPracticePage::LoadSubList(TQuery& dataSet) {
+    SubList = ReadSubList(dataSet);
+    const int count = QuestionCount(SubList);
+    pbPlan->SetTotal(count);
+    sgSubList->Number(count);
+}
+
+bool TPracticePage::LoadPractice(const QString& extra, int order) {
+    TQuery& query = dmMain->adoqSub;
+    const QString sql = PracticeSQL(DriverInfo.SubCarTypeID, DriverInfo.SubAreaID, extra, order);
+    if (!ExecLocalSQL(query, sql, QStringLiteral("open"), true))
+        return false;
+    if (query.RecordCount() == 0) {
+        query.Close();
+        ShowMessageBox(window(), QStringLiteral("没有相关试题，请重新选择！"),
+                       MsgIcon::Information);
+        return false;
+    }
+    LoadSubList(query);
+    query.Close();
+    sgSubList->SetColumnWidths(sgSubList->rowCount() > 5 ? 53 : 54);
+    btnHintResult->setText(ShowAnswerCaption);
+    ShowRightAnswer(false);
+    SubIndex = 1;
+    ShowSub(SubIndex);
+    pcSub->setCurrentIndex(0);
+    ShowScore();
+    return true;
+}
+
+void TPracticePage::ShowSub(int index) {
+    if (index < 1 || index > QuestionCount(SubList))
+        return;
+    const TSub& sub = SubList[index];
+    reQuestion->clear();
+    const bool judge = IsJudgeQuestion(sub);
+    btnB->setText(judge ? QStringLiteral("对") : QStringLiteral("B"));
+    btnC->setText(judge ? QStringLiteral("错") : QStringLiteral("C"));
+    btnA->setVisible(!judge);
+    btnB->show();
+    btnC->show();
+    btnD->setVisible(!judge);
+    LoadRichText(reQuestion, QuestionText(index, sub, CodeToStr));
+    ShowSubPicture(sub);
+    lblRightAnswer1->setText(CodeToStr(sub.SubAnswer));
+    lblMyAnswer1->setText(sub.MyAnswer);
+    btnSetError->setText(sub.WrongMark ? RemoveErrorCaption : SetErrorCaption);
+    pbPlan->SetPosition(index);
+    sgSubList->ShowQuestion(index);
+    ShowAnalyse(sub);
+    btnLast->setEnabled(index > 1);
+    btnNext->setEnabled(index < QuestionCount(SubList));
+}
+
+void TPracticePage::ShowSubPicture(const TSub& sub) {
+    const QString file = sub.SubContentPic.isEmpty()
+                             ? QString()
+                             : LoadSubImage(sub.SubContentPic, sub.SubContentPicType);
+    LoadPictureFile(imgSubPic, file);
+    const QPixmap picture = imgSubPic->pixmap();
+    if (!picture.isNull() &&
+        (picture.width() > imgSubPic->width() || picture.height() > imgSubPic->height()))
+        imgSubPic->setPixmap(
+            picture.scaled(imgSubPic->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void TPracticePage::ShowAnalyse(const TSub& sub) {
+    reSubAnalyse->clear();
+    reSubAnalyse->setPlainText(CodeToStr(sub.SubAnalyse));
+    if (sub.SubAnalysePic.isEmpty())
+        return;
+    const QString file = LoadSubImage(sub.SubAnalysePic, sub.SubAnalysePicType);
+    if (file.isEmpty())
+        return;
+    reSubAnalyse->moveCursor(QTextCursor::End);
+    InsertPicture(reSubAnalyse, file);
+}
+
+void TPracticePage::ShowScore() {
+    const TPracticeScore score = ScoreSubList(SubList, CodeToStr);
+    lblRightRate->setText(RightRateText(score));
+    lblAllAndRight->setText(AllAndRightText(score));
+}
+
+void TPracticePage::ShowRightAnswer(bool visible) {
+    lblRightAnswer->setVisible(visible);
+    lbl2->setVisible(visible);
+    lblRightAnswer1->setVisible(visible);
+}
+
+void TPracticePage::FocusGrid() {
+    if (pcSub->currentIndex() == 0)
+        sgSubList->setFocus();
+}
+
+void TPracticePage::btnAClick(QPushButton* button) {
+    if (SubIndex < 1 || SubIndex > QuestionCount(SubList))
+        return;
+    TSub& sub = SubList[SubIndex];
+    const QString answer = button->text();
+    sub.MyAnswer = answer;
+    lblMyAnswer1->setText(answer);
+    const bool right = CodeToStr(sub.SubAnswer) == answer;
+    if (!right && ExecLocalSQL(dmMain->adoqSub, SetWrongMarkSQL(sub.SubID, true),
+                               QStringLiteral("execute"), false))
+        sub.WrongMark = true;
+    lblSubResultMark->setText(right ? QStringLiteral("√") : QStringLiteral("×"));
+    lblSubResultMark->show();
+    if (cbSoundHint->isChecked())
+        LoadWaveRes(right ? QStringLiteral("RightSound") : QStringLiteral("WrongSound"));
+    ShowScore();
+    sgSubList->viewport()->update();
+    Pause(400);
+    lblSubResultMark->hide();
+    if (cbToNextSub->isChecked() && btnNext->isEnabled())
+        btnNext->click();
+    FocusGrid();
+}
+
+void TPracticePage::GoTo(int index) {
+    if (index < 1 || index > QuestionCount(SubList))
+        return;
+    SubIndex = index;
+    ShowSub(SubIndex);
+}
+
+void TPracticePage::btnLastClick() {
+    GoTo(SubIndex - 1);
+    FocusGrid();
+}
+
+void TPracticePage::btnNextClick() {
+    GoTo(SubIndex + 1);
+    FocusGrid();
+}
+
+void TPracticePage::btnSetErrorClick() {
+    if (SubIndex < 1 || SubIndex > QuestionCount(SubList))
+        return;
+    TSub& sub = SubList[SubIndex];
+    const bool markWrong = btnSetError->text() == SetErrorCaption;
+    if (ExecLocalSQL(dmMain->adoqSub, SetWrongMarkSQL(sub.SubID, markWrong),
+                     QStringLiteral("execute"), false)) {
+        sub.WrongMark = markWrong;
+        btnSetError->setText(markWrong ? RemoveErrorCaption : SetErrorCaption);
+    }
+    FocusGrid();
+}
+
+void TPracticePage::btnHintResultClick() {
+    const bool show = btnHintResult->text() == ShowAnswerCaption;
+    ShowRightAnswer(show);
+    btnHintResult->setText(show ? HideAnswerCaption : ShowAnswerCaption);
+    FocusGrid();
+}
+
+void TPracticePage::sgSubListClicked(int question) {
+    GoTo(question);
+}
+
+void TPracticePage::pbPlanMouseDown(int x) {
+    GoTo(ProgressQuestionAt(x, pbPlan->width(), pbPlan->Total()));
+    FocusGrid();
+}
+
+void TPracticePage::PressIfUsable(QPushButton* button) {
+    if (button->isEnabled() && !button->isHidden())
+        button->click();
+}
+
+bool TPracticePage::FormKeyDown(int windowsKey) {
+    switch (MatchKeyRule(windowsKey, KeyMap, btnB->text(), btnC->text())) {
+    case TKeyAction::None:
+        return false;
+    case TKeyAction::Last:
+        PressIfUsable(btnLast);
+        break;
+    case TKeyAction::Next:
+        PressIfUsable(btnNext);
+        break;
+    case TKeyAction::A:
+        PressIfUsable(btnA);
+        break;
+    case TKeyAction::B:
+        PressIfUsable(btnB);
+        break;
+    case TKeyAction::C:
+        PressIfUsable(btnC);
+        break;
+    case TKeyAction::D:
+        PressIfUsable(btnD);
+        break;
+    }
+    return true;
+}
+
+bool TPracticePage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == pnlMain3 && event->type() == QEvent::Enter)
+        Paint(pnlMain3, QColor(255, 255, 255));
+    else if (watched == pnlMain3 && event->type() == QEvent::Leave)
+        Paint(pnlMain3, UpperColor);
+    return QWidget::eventFilter(watched, event);
+}
