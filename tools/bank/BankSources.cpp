@@ -162,7 +162,11 @@ private:
         Content_.Columns[table].clear();
         for (const ColumnSpec& column : columns)
             Content_.Columns[table].append(column.Name);
-        for (const CsvFile& file : Files.value(table))
+        const auto files = Files.constFind(table);
+        if (files == Files.cend())
+            return;
+        // The rows point at their files: iterate the stored list itself, never a copy.
+        for (const CsvFile& file : files.value())
             Rows[table] += ParseFile(file, columns);
     }
 
