@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+// Command texts of the grade service: stored-procedure calls written as text, e.g.
+//   exec procInsertGrade '123','a''b',1800,95
+// The builders write them exactly as the study program sends them; the parser accepts
+// exactly this grammar and nothing else.
+namespace protocol {
+
+// A text in single quotes with every single quote inside doubled: a'b -> 'a''b'.
+std::string QuoteText(std::string_view text);
+
+std::string InsertGradeCommand(std::string_view empId, std::string_view empName, int useTime,
+                               int mark);
+std::string SelectGradeCommand(std::string_view empId, int minMark);
+// "exec procSelectExeVersion " with its trailing blank and no arguments.
+std::string SelectExeVersionCommand();
+
+struct InsertGrade {
+    std::string EmpID;
+    std::string EmpName;
+    long long UseTime = 0;
+    long long Mark = 0;
+};
+struct SelectGrade {
+    std::string EmpID;
+    long long MinMark = 0;
+};
+struct SelectExeVersion {};
+
+using Command = std::variant<InsertGrade, SelectGrade, SelectExeVersion>;
+
+struct ParsedCommand {
+    bool Ok = false;
+    Command Value;
+    std::string Error; // why the text was refused, when !Ok
+};
+
+// Grammar: blanks? "exec" blanks procedure (blanks args)? blanks?, keyword and procedure
+// name without regard to case; args are quoted texts and decimal integers (optional minus
+// sign) separated by commas, blanks allowed around them. The argument kinds and their
+// number must match the procedure. Values are not range-checked here.
+ParsedCommand ParseCommand(std::string_view text);
+
+} // namespace protocol

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "protocol/CommandText.h"
+#include "protocol/Wire.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Where grades and program versions are kept. Arguments reach the store already
+// validated and are always bound as parameters, never pasted into SQL text.
+// Every method may be called from many threads at once.
+class GradeStore {
+public:
+    virtual ~GradeStore() = default;
+
+    // Stores one grade stamped with the store's current time; returns the rows added.
+    virtual long long InsertGrade(const protocol::InsertGrade& grade) = 0;
+    // EmpID, EmpName, UseTime, ReferDate, Mark of the ID with Mark >= MinMark, newest first,
+    // at most kMaxGradeRows rows.
+    virtual protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) = 0;
+    // InfoContent of the newest version, or no row when none was set.
+    virtual protocol::ResultSet SelectExeVersion() = 0;
+    virtual void SetExeVersion(const std::string& version) = 0;
+    // Every grade of an ID, newest first, for the administrator.
+    virtual protocol::ResultSet ListGrades(const std::string& empId) = 0;
+    // A trivial round trip to the store.
+    virtual void Ping() = 0;
+};
+
+inline constexpr int kMaxGradeRows = 1000;
+
+// A store failure: its text is for the service's log, not for clients.
+class StoreError : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Opens the store named by `target` and brings its schema up to date: a file name for
+// SQLite, a postgresql:// or postgres:// URL for PostgreSQL. At most `maxConnections`
+// connections are opened, lazily. Throws StoreError.
+std::unique_ptr<GradeStore> OpenGradeStore(const std::string& target, int maxConnections);

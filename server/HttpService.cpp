@@ -1,0 +1,112 @@
+#include "HttpService.h"
+
+#include "Log.h"
+
+#include <chrono>
+#include <ctime>
+#include <httplib.h>
+
+namespace {
+
+constexpr time_t kIoTimeoutSeconds = 5;
+constexpr size_t kKeepAliveRequests = 1000;
+constexpr const char* kJson = "application/json; charset=utf-8";
+
+thread_local std::chrono::steady_clock::time_point RequestStart;
+
+void SendReply(httplib::Response& response, const Reply& reply) {
+    response.status = reply.Status;
+    response.set_content(reply.Body, kJson);
+}
+
+// Paths come from the client: only printable ASCII reaches the log, at a bounded length.
+std::string Printable(const std::string& text) {
+    std::string shown;
+    for (char c : text.substr(0, 120))
+        shown += (c >= 0x20 && c < 0x7F) ? c : '?';
+    return shown;
+}
+
+std::string UtcNow() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+void LogRequest(const httplib::Request& request, const httplib::Response& response) {
+    const auto elapsed = std::chrono::steady_clock::now() - RequestStart;
+    const double ms = std::chrono::duration<double, std::milli>(elapsed).count();
+    char duration[32];
+    std::snprintf(duration, sizeof duration, "%.1fms", ms);
+    LogLine(UtcNow() + " " + request.remote_addr + " " + Printable(request.method) + " " +
+            Printable(request.path) + " " + std::to_string(response.status) + " " +
+            std::to_string(response.body.size()) + "B " + duration);
+}
+
+} // namespace
+
+HttpService::HttpService(Procedures& procedures, int threads)
+    : Server(std::make_unique<httplib::Server>()) {
+    AddRoutes(procedures);
+    AddLimitsAndLog(threads);
+}
+
+HttpService::~HttpService() = default;
+
+void HttpService::AddRoutes(Procedures& procedures) {
+    Server->Post(R"(/providers/([^/]*))",
+                 [&procedures](const httplib::Request& request, httplib::Response& response) {
+                     SendReply(response, procedures.Run(request.matches[1].str(), request.body));
+                 });
+    Server->Get(std::string(protocol::kHealthPath),
+                [&procedures](const httplib::Request&, httplib::Response& response) {
+                    SendReply(response, procedures.Health());
+                });
+}
+
+void HttpService::AddLimitsAndLog(int threads) {
+    Server->new_task_queue = [threads] { return new httplib::ThreadPool(size_t(threads)); };
+    Server->set_payload_max_length(protocol::kMaxRequestBody);
+    Server->set_read_timeout(kIoTimeoutSeconds);
+    Server->set_write_timeout(kIoTimeoutSeconds);
+    Server->set_keep_alive_timeout(kIoTimeoutSeconds);
+    Server->set_keep_alive_max_count(kKeepAliveRequests);
+    Server->set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+        RequestStart = std::chrono::steady_clock::now();
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    // Every failure the library answers by itself (no route, oversized body) gets the
+    // same JSON shape as the failures of the procedures.
+    Server->set_error_handler(
+        httplib::Server::Handler([](const httplib::Request&, httplib::Response& response) {
+            if (response.body.empty()) {
+                const char* reason = response.status == 413   ? "request body too large"
+                                     : response.status == 404 ? "no such resource"
+                                                              : "bad request";
+                response.set_content(protocol::EncodeError(reason), kJson);
+            }
+        }));
+    Server->set_exception_handler(
+        [](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+            SendReply(response, {500, protocol::EncodeError("internal error")});
+        });
+    Server->set_logger(LogRequest);
+}
+
+int HttpService::Bind(const std::string& host, int port) {
+    if (port == 0)
+        return Server->bind_to_any_port(host);
+    return Server->bind_to_port(host, port) ? port : -1;
+}
+
+bool HttpService::Serve() {
+    return Server->listen_after_bind();
+}
+
+void HttpService::Stop() {
+    Server->stop();
+}

@@ -1,0 +1,245 @@
+#include "PostgresStore.h"
+
+#include "ConnectionPool.h"
+
+#include <libpq-fe.h>
+#include <set>
+
+namespace {
+
+constexpr int kSchemaLock = 2112; // advisory lock serialising concurrent migrations
+
+constexpr const char* kMigration = R"sql(
+CREATE TABLE IF NOT EXISTS grades (
+    id bigserial PRIMARY KEY,
+    emp_id text NOT NULL CHECK (char_length(emp_id) BETWEEN 1 AND 25),
+    emp_name text NOT NULL CHECK (char_length(emp_name) BETWEEN 1 AND 20),
+    use_time integer NOT NULL CHECK (use_time BETWEEN 0 AND 2700),
+    mark integer NOT NULL CHECK (mark BETWEEN 0 AND 100),
+    refer_date timestamptz NOT NULL DEFAULT now()
+);
+CREATE INDEX IF NOT EXISTS grades_by_emp ON grades (emp_id, refer_date DESC, id DESC);
+CREATE TABLE IF NOT EXISTS exe_versions (
+    id bigserial PRIMARY KEY,
+    info_content text NOT NULL,
+    set_at timestamptz NOT NULL DEFAULT now()
+);
+
+CREATE OR REPLACE FUNCTION procInsertGrade(p_emp_id text, p_emp_name text,
+                                           p_use_time integer, p_mark integer)
+RETURNS integer LANGUAGE plpgsql AS $$
+BEGIN
+    INSERT INTO grades (emp_id, emp_name, use_time, mark)
+    VALUES (p_emp_id, p_emp_name, p_use_time, p_mark);
+    RETURN 1;
+END
+$$;
+
+CREATE OR REPLACE FUNCTION procSelectGrade(p_emp_id text, p_min_mark integer)
+RETURNS TABLE ("EmpID" text, "EmpName" text, "UseTime" integer, "ReferDate" text,
+               "Mark" integer)
+LANGUAGE plpgsql STABLE AS $$
+BEGIN
+    RETURN QUERY
+    SELECT g.emp_id, g.emp_name, g.use_time,
+           to_char(g.refer_date AT TIME ZONE 'UTC', 'YYYY-MM-DD"T"HH24:MI:SS"Z"'), g.mark
+    FROM grades g
+    WHERE g.emp_id = p_emp_id AND g.mark >= p_min_mark
+    ORDER BY g.refer_date DESC, g.id DESC
+    LIMIT 1000;
+END
+$$;
+
+CREATE OR REPLACE FUNCTION procSelectExeVersion()
+RETURNS TABLE ("InfoContent" text)
+LANGUAGE plpgsql STABLE AS $$
+BEGIN
+    RETURN QUERY SELECT v.info_content FROM exe_versions v ORDER BY v.id DESC LIMIT 1;
+END
+$$;
+)sql";
+
+struct Statement {
+    const char* Name;
+    const char* Sql;
+};
+
+constexpr Statement kInsertGrade{"insert_grade", "SELECT procInsertGrade($1, $2, $3, $4)"};
+constexpr Statement kSelectGrade{"select_grade", "SELECT * FROM procSelectGrade($1, $2)"};
+constexpr Statement kSelectExeVersion{"select_version", "SELECT * FROM procSelectExeVersion()"};
+constexpr Statement kSetExeVersion{"set_version",
+                                   "INSERT INTO exe_versions (info_content) VALUES ($1)"};
+constexpr Statement kListGrades{
+    "list_grades",
+    "SELECT emp_id AS \"EmpID\", emp_name AS \"EmpName\", use_time AS \"UseTime\", "
+    "to_char(refer_date AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS \"ReferDate\", "
+    "mark AS \"Mark\" FROM grades WHERE emp_id = $1 ORDER BY refer_date DESC, id DESC"};
+constexpr Statement kPing{"ping", "SELECT 1"};
+
+// Type identifiers of int2, int4 and int8.
+bool IsIntegerType(Oid type) {
+    return type == 20 || type == 21 || type == 23;
+}
+
+class Result {
+public:
+    explicit Result(PGresult* result) : Held(result) {}
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+    ~Result() { PQclear(Held); }
+    PGresult* get() const { return Held; }
+
+private:
+    PGresult* Held;
+};
+
+std::string Text(const std::vector<protocol::Value>& args, size_t i) {
+    if (const auto* number = std::get_if<long long>(&args[i]))
+        return std::to_string(*number);
+    return std::get<std::string>(args[i]);
+}
+
+class PgConnection {
+public:
+    explicit PgConnection(const std::string& url) {
+        const char* keys[] = {"dbname", "connect_timeout", "application_name", nullptr};
+        const char* values[] = {url.c_str(), "5", "veltrano-server", nullptr};
+        Conn = PQconnectdbParams(keys, values, 1);
+        if (PQstatus(Conn) != CONNECTION_OK) {
+            const std::string message = PQerrorMessage(Conn);
+            PQfinish(Conn);
+            throw StoreError("postgresql: " + message);
+        }
+        Exec("SET statement_timeout = 5000");
+    }
+    PgConnection(const PgConnection&) = delete;
+    PgConnection& operator=(const PgConnection&) = delete;
+    ~PgConnection() { PQfinish(Conn); }
+
+    bool Broken() const { return PQstatus(Conn) != CONNECTION_OK; }
+
+    void Exec(const std::string& sql) {
+        Result result(PQexec(Conn, sql.c_str()));
+        if (PQresultStatus(result.get()) != PGRES_TUPLES_OK)
+            Check(result, PGRES_COMMAND_OK);
+    }
+
+    void Rollback() { PQclear(PQexec(Conn, "ROLLBACK")); }
+
+    // Runs a statement prepared once per connection, its arguments bound as parameters.
+    protocol::ResultSet Run(const Statement& statement, const std::vector<protocol::Value>& args) {
+        if (!Prepared.contains(statement.Name)) {
+            Result prepared(
+                PQprepare(Conn, statement.Name, statement.Sql, int(args.size()), nullptr));
+            Check(prepared, PGRES_COMMAND_OK);
+            Prepared.insert(statement.Name);
+        }
+        std::vector<std::string> texts;
+        std::vector<const char*> params;
+        for (size_t i = 0; i < args.size(); ++i)
+            texts.push_back(Text(args, i));
+        for (const auto& text : texts)
+            params.push_back(text.c_str());
+        Result result(PQexecPrepared(Conn, statement.Name, int(params.size()), params.data(),
+                                     nullptr, nullptr, 0));
+        if (PQresultStatus(result.get()) == PGRES_COMMAND_OK)
+            return {};
+        Check(result, PGRES_TUPLES_OK);
+        return Read(result.get());
+    }
+
+private:
+    void Check(const Result& result, ExecStatusType wanted) {
+        if (PQresultStatus(result.get()) != wanted)
+            throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
+    }
+
+    static protocol::ResultSet Read(PGresult* result) {
+        protocol::ResultSet set;
+        const int columns = PQnfields(result);
+        for (int c = 0; c < columns; ++c)
+            set.Columns.emplace_back(PQfname(result, c));
+        for (int r = 0; r < PQntuples(result); ++r) {
+            std::vector<protocol::Value> row;
+            for (int c = 0; c < columns; ++c) {
+                if (PQgetisnull(result, r, c))
+                    row.emplace_back(std::monostate{});
+                else if (IsIntegerType(PQftype(result, c)))
+                    row.emplace_back(std::stoll(PQgetvalue(result, r, c)));
+                else
+                    row.emplace_back(
+                        std::string(PQgetvalue(result, r, c), size_t(PQgetlength(result, r, c))));
+            }
+            set.Rows.push_back(std::move(row));
+        }
+        return set;
+    }
+
+    PGconn* Conn = nullptr;
+    std::set<std::string> Prepared;
+};
+
+class PostgresStore : public GradeStore {
+public:
+    PostgresStore(const std::string& url, int maxConnections)
+        : Pool(maxConnections, [url] { return std::make_unique<PgConnection>(url); }) {
+        auto connection = Pool.Acquire();
+        Migrate(*connection);
+    }
+
+    long long InsertGrade(const protocol::InsertGrade& grade) override {
+        const auto result =
+            Run(kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark});
+        return std::get<long long>(result.Rows.at(0).at(0));
+    }
+
+    protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) override {
+        return Run(kSelectGrade, {query.EmpID, query.MinMark});
+    }
+
+    protocol::ResultSet SelectExeVersion() override { return Run(kSelectExeVersion, {}); }
+
+    void SetExeVersion(const std::string& version) override { Run(kSetExeVersion, {version}); }
+
+    protocol::ResultSet ListGrades(const std::string& empId) override {
+        return Run(kListGrades, {empId});
+    }
+
+    void Ping() override { Run(kPing, {}); }
+
+private:
+    protocol::ResultSet Run(const Statement& statement, const std::vector<protocol::Value>& args) {
+        auto connection = Pool.Acquire();
+        try {
+            return connection->Run(statement, args);
+        } catch (const StoreError&) {
+            if (connection->Broken())
+                connection.Discard();
+            throw;
+        }
+    }
+
+    static void Migrate(PgConnection& connection) {
+        connection.Exec("BEGIN");
+        try {
+            connection.Exec("SELECT pg_advisory_xact_lock(" + std::to_string(kSchemaLock) + ")");
+            connection.Exec(kMigration);
+            connection.Exec("COMMIT");
+        } catch (...) {
+            connection.Rollback();
+            throw;
+        }
+    }
+
+    ConnectionPool<PgConnection> Pool;
+};
+
+} // namespace
+
+bool IsPostgresUrl(const std::string& target) {
+    return target.starts_with("postgresql://") || target.starts_with("postgres://");
+}
+
+std::unique_ptr<GradeStore> OpenPostgresStore(const std::string& url, int maxConnections) {
+    return std::make_unique<PostgresStore>(url, maxConnections);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "GradeStore.h"
+
+#include <string>
+#include <string_view>
+
+struct Reply {
+    int Status = 200;
+    std::string Body;
+};
+
+// The service's answer to one request, independent of HTTP plumbing: checks the provider,
+// the body, the command text and its argument ranges, then runs the procedure on the store.
+class Procedures {
+public:
+    explicit Procedures(GradeStore& store) : Store(store) {}
+
+    Reply Run(std::string_view provider, std::string_view body);
+    Reply Health();
+
+private:
+    GradeStore& Store;
+};
+
+// Why the arguments of a parsed command are refused, or an empty text when they are fine:
+// ID 1-25 characters, name 1-20 characters (no control characters), use time 0-2700,
+// mark and minimum mark 0-100.
+std::string CheckArguments(const protocol::Command& command);
+
+// Checks a version text for set-version: 1-20 characters, no control characters.
+std::string CheckVersionText(std::string_view version);

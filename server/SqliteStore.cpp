@@ -1,0 +1,217 @@
+#include "SqliteStore.h"
+
+#include "ConnectionPool.h"
+
+#include <map>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+constexpr int kSchemaVersion = 1;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS grades (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    emp_id TEXT NOT NULL CHECK (length(emp_id) BETWEEN 1 AND 25),
+    emp_name TEXT NOT NULL CHECK (length(emp_name) BETWEEN 1 AND 20),
+    use_time INTEGER NOT NULL CHECK (use_time BETWEEN 0 AND 2700),
+    mark INTEGER NOT NULL CHECK (mark BETWEEN 0 AND 100),
+    refer_date TEXT NOT NULL
+);
+CREATE INDEX IF NOT EXISTS grades_by_emp ON grades (emp_id, refer_date DESC, id DESC);
+CREATE TABLE IF NOT EXISTS exe_versions (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    info_content TEXT NOT NULL,
+    set_at TEXT NOT NULL
+);
+)sql";
+
+// refer_date keeps milliseconds so that "newest first" holds within a second; the wire
+// shows whole seconds.
+constexpr const char* kInsertGrade =
+    "INSERT INTO grades (emp_id, emp_name, use_time, mark, refer_date) "
+    "VALUES (?1, ?2, ?3, ?4, strftime('%Y-%m-%dT%H:%M:%fZ', 'now'))";
+constexpr const char* kGradeColumns =
+    "SELECT emp_id AS EmpID, emp_name AS EmpName, use_time AS UseTime, "
+    "substr(refer_date, 1, 19) || 'Z' AS ReferDate, mark AS Mark FROM grades ";
+constexpr const char* kSelectGrade = "WHERE emp_id = ?1 AND mark >= ?2 "
+                                     "ORDER BY refer_date DESC, id DESC LIMIT ?3";
+constexpr const char* kListGrades = "WHERE emp_id = ?1 ORDER BY refer_date DESC, id DESC";
+constexpr const char* kSelectExeVersion =
+    "SELECT info_content AS InfoContent FROM exe_versions ORDER BY id DESC LIMIT 1";
+constexpr const char* kSetExeVersion = "INSERT INTO exe_versions (info_content, set_at) "
+                                       "VALUES (?1, strftime('%Y-%m-%dT%H:%M:%fZ', 'now'))";
+
+class SqliteConnection {
+public:
+    explicit SqliteConnection(const std::string& file) {
+        const int rc = sqlite3_open_v2(
+            file.c_str(), &Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+            nullptr);
+        if (rc != SQLITE_OK) {
+            const std::string message = Db ? sqlite3_errmsg(Db) : sqlite3_errstr(rc);
+            sqlite3_close(Db);
+            throw StoreError("cannot open " + file + ": " + message);
+        }
+        sqlite3_busy_timeout(Db, kBusyTimeoutMs);
+        Exec("PRAGMA journal_mode=WAL");
+        Exec("PRAGMA synchronous=FULL");
+    }
+    SqliteConnection(const SqliteConnection&) = delete;
+    SqliteConnection& operator=(const SqliteConnection&) = delete;
+    ~SqliteConnection() {
+        for (auto& [sql, statement] : Statements)
+            sqlite3_finalize(statement);
+        sqlite3_close(Db);
+    }
+
+    void Exec(const std::string& sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(Db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+            const std::string message = error ? error : "unknown error";
+            sqlite3_free(error);
+            throw StoreError("sqlite: " + message);
+        }
+    }
+
+    void Rollback() { sqlite3_exec(Db, "ROLLBACK", nullptr, nullptr, nullptr); }
+
+    // Runs a cached statement with its arguments bound in order and returns its rows.
+    protocol::ResultSet Run(const std::string& sql, const std::vector<protocol::Value>& args,
+                            long long* changes = nullptr) {
+        sqlite3_stmt* statement = Prepared(sql);
+        Bind(statement, args);
+        protocol::ResultSet result;
+        const int columns = sqlite3_column_count(statement);
+        for (int i = 0; i < columns; ++i)
+            result.Columns.emplace_back(sqlite3_column_name(statement, i));
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+            result.Rows.push_back(ReadRow(statement, columns));
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        if (rc != SQLITE_DONE)
+            throw StoreError(std::string("sqlite: ") + sqlite3_errmsg(Db));
+        if (changes)
+            *changes = sqlite3_changes(Db);
+        return result;
+    }
+
+    int SchemaVersion() {
+        const auto result = Run("PRAGMA user_version", {});
+        return int(std::get<long long>(result.Rows.at(0).at(0)));
+    }
+
+private:
+    sqlite3_stmt* Prepared(const std::string& sql) {
+        auto found = Statements.find(sql);
+        if (found != Statements.end())
+            return found->second;
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(Db, sql.c_str(), int(sql.size()), &statement, nullptr) != SQLITE_OK)
+            throw StoreError(std::string("sqlite: ") + sqlite3_errmsg(Db));
+        Statements.emplace(sql, statement);
+        return statement;
+    }
+
+    void Bind(sqlite3_stmt* statement, const std::vector<protocol::Value>& args) {
+        for (size_t i = 0; i < args.size(); ++i) {
+            const int index = int(i) + 1;
+            int rc;
+            if (const auto* number = std::get_if<long long>(&args[i]))
+                rc = sqlite3_bind_int64(statement, index, *number);
+            else if (const auto* text = std::get_if<std::string>(&args[i]))
+                rc = sqlite3_bind_text(statement, index, text->data(), int(text->size()),
+                                       SQLITE_TRANSIENT);
+            else
+                rc = sqlite3_bind_null(statement, index);
+            if (rc != SQLITE_OK)
+                throw StoreError(std::string("sqlite: ") + sqlite3_errmsg(Db));
+        }
+    }
+
+    static std::vector<protocol::Value> ReadRow(sqlite3_stmt* statement, int columns) {
+        std::vector<protocol::Value> row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i) {
+            switch (sqlite3_column_type(statement, i)) {
+            case SQLITE_INTEGER:
+                row.emplace_back(static_cast<long long>(sqlite3_column_int64(statement, i)));
+                break;
+            case SQLITE_NULL:
+                row.emplace_back(std::monostate{});
+                break;
+            default:
+                row.emplace_back(
+                    std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
+                                size_t(sqlite3_column_bytes(statement, i))));
+            }
+        }
+        return row;
+    }
+
+    sqlite3* Db = nullptr;
+    std::map<std::string, sqlite3_stmt*> Statements;
+};
+
+class SqliteStore : public GradeStore {
+public:
+    SqliteStore(const std::string& file, int maxConnections)
+        : Pool(maxConnections, [file] { return std::make_unique<SqliteConnection>(file); }) {
+        auto connection = Pool.Acquire();
+        Migrate(*connection);
+    }
+
+    long long InsertGrade(const protocol::InsertGrade& grade) override {
+        long long changes = 0;
+        Run(kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark}, &changes);
+        return changes;
+    }
+
+    protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) override {
+        return Run(std::string(kGradeColumns) + kSelectGrade,
+                   {query.EmpID, query.MinMark, static_cast<long long>(kMaxGradeRows)});
+    }
+
+    protocol::ResultSet SelectExeVersion() override { return Run(kSelectExeVersion, {}); }
+
+    void SetExeVersion(const std::string& version) override { Run(kSetExeVersion, {version}); }
+
+    protocol::ResultSet ListGrades(const std::string& empId) override {
+        return Run(std::string(kGradeColumns) + kListGrades, {empId});
+    }
+
+    void Ping() override { Run("SELECT 1", {}); }
+
+private:
+    protocol::ResultSet Run(const std::string& sql, const std::vector<protocol::Value>& args,
+                            long long* changes = nullptr) {
+        auto connection = Pool.Acquire();
+        return connection->Run(sql, args, changes);
+    }
+
+    // Several processes may open the same file at once (the service and an administrator):
+    // an immediate transaction lets exactly one of them create the schema.
+    static void Migrate(SqliteConnection& connection) {
+        connection.Exec("BEGIN IMMEDIATE");
+        try {
+            if (connection.SchemaVersion() < kSchemaVersion) {
+                connection.Exec(kSchema);
+                connection.Exec("PRAGMA user_version=" + std::to_string(kSchemaVersion));
+            }
+            connection.Exec("COMMIT");
+        } catch (...) {
+            connection.Rollback();
+            throw;
+        }
+    }
+
+    ConnectionPool<SqliteConnection> Pool;
+};
+
+} // namespace
+
+std::unique_ptr<GradeStore> OpenSqliteStore(const std::string& file, int maxConnections) {
+    return std::make_unique<SqliteStore>(file, maxConnections);
+}

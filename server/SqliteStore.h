@@ -1,0 +1,7 @@
+#pragma once
+
+#include "GradeStore.h"
+
+// Grades in one SQLite file: WAL journal and full sync, so that a grade acknowledged to a
+// client survives the service being killed at any moment.
+std::unique_ptr<GradeStore> OpenSqliteStore(const std::string& file, int maxConnections);

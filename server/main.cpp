@@ -1,0 +1,126 @@
+// veltrano-server: the grade service of the study program, and its administration.
+#include "HttpService.h"
+#include "Log.h"
+#include "Options.h"
+
+#include <atomic>
+#include <csignal>
+#include <iostream>
+#include <pthread.h>
+#include <thread>
+
+namespace {
+
+int SetVersion(GradeStore& store, const std::string& version) {
+    if (auto problem = CheckVersionText(version); !problem.empty()) {
+        std::cerr << problem << '\n';
+        return 2;
+    }
+    store.SetExeVersion(version);
+    std::cout << "newest version: " << version << '\n';
+    return 0;
+}
+
+std::string Cell(const protocol::Value& value) {
+    if (const auto* number = std::get_if<long long>(&value))
+        return std::to_string(*number);
+    if (const auto* text = std::get_if<std::string>(&value))
+        return *text;
+    return "";
+}
+
+int ListGrades(GradeStore& store, const std::string& empId) {
+    const auto result = store.ListGrades(empId);
+    for (size_t c = 0; c < result.Columns.size(); ++c)
+        std::cout << (c ? "\t" : "") << result.Columns[c];
+    std::cout << '\n';
+    for (const auto& row : result.Rows) {
+        for (size_t c = 0; c < row.size(); ++c)
+            std::cout << (c ? "\t" : "") << Cell(row[c]);
+        std::cout << '\n';
+    }
+    return 0;
+}
+
+sigset_t StopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    return signals;
+}
+
+// Waits for SIGTERM or SIGINT on its own thread (the signals are blocked everywhere else)
+// and then stops the service; keeps asking until serving has ended, so that a signal that
+// arrives while the service is still starting is not lost.
+void WatchStopSignals(HttpService& service, const std::atomic<bool>& served) {
+    const sigset_t signals = StopSignals();
+    const timespec poll{0, 100'000'000};
+    bool stopping = false;
+    while (!served) {
+        if (!stopping && sigtimedwait(&signals, nullptr, &poll) > 0) {
+            LogLine("stopping");
+            stopping = true;
+        }
+        if (stopping) {
+            service.Stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+}
+
+int Serve(GradeStore& store, const Options& options) {
+    Procedures procedures(store);
+    HttpService service(procedures, options.Threads);
+    const int port = service.Bind(options.Host, options.Port);
+    if (port < 0) {
+        LogLine("cannot listen on " + options.Host + ":" + std::to_string(options.Port));
+        return 1;
+    }
+    LogLine("listening on " + options.Host + ":" + std::to_string(port));
+    std::atomic<bool> served = false;
+    std::thread watcher(WatchStopSignals, std::ref(service), std::cref(served));
+    const bool ok = service.Serve();
+    served = true;
+    watcher.join();
+    LogLine("stopped");
+    return ok ? 0 : 1;
+}
+
+int Run(const Options& options) {
+    const int connections = options.Run == Options::Action::Serve ? options.Threads : 1;
+    auto store = OpenGradeStore(options.Database, connections);
+    switch (options.Run) {
+    case Options::Action::SetVersion:
+        return SetVersion(*store, options.Argument);
+    case Options::Action::ListGrades:
+        return ListGrades(*store, options.Argument);
+    default:
+        return Serve(*store, options);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = ParseOptions(argc, argv, error);
+    if (!options) {
+        std::cerr << error << '\n' << kUsage;
+        return 2;
+    }
+    if (options->Run == Options::Action::Help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    // Blocked before any thread starts, so that only the watcher receives them.
+    const sigset_t signals = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    try {
+        return Run(*options);
+    } catch (const StoreError& failure) {
+        LogLine(std::string("store error: ") + failure.what());
+        return 1;
+    }
+}
