@@ -5,10 +5,13 @@
 #include <chrono>
 #include <ctime>
 #include <httplib.h>
+#include <sys/socket.h>
 
 namespace {
 
 constexpr time_t kIoTimeoutSeconds = 5;
+// An idle keep-alive connection holds its worker, and a stop waits for it, this long.
+constexpr time_t kKeepAliveSeconds = 2;
 constexpr size_t kKeepAliveRequests = 1000;
 constexpr const char* kJson = "application/json; charset=utf-8";
 
@@ -73,7 +76,7 @@ void HttpService::AddLimitsAndLog(int threads) {
     Server->set_payload_max_length(protocol::kMaxRequestBody);
     Server->set_read_timeout(kIoTimeoutSeconds);
     Server->set_write_timeout(kIoTimeoutSeconds);
-    Server->set_keep_alive_timeout(kIoTimeoutSeconds);
+    Server->set_keep_alive_timeout(kKeepAliveSeconds);
     Server->set_keep_alive_max_count(kKeepAliveRequests);
     Server->set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
         RequestStart = std::chrono::steady_clock::now();
@@ -98,9 +101,19 @@ void HttpService::AddLimitsAndLog(int threads) {
 }
 
 int HttpService::Bind(const std::string& host, int port) {
-    if (port == 0)
-        return Server->bind_to_any_port(host);
-    return Server->bind_to_port(host, port) ? port : -1;
+    int listenSocket = -1;
+    Server->set_socket_options([&listenSocket](int socket) {
+        const int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        listenSocket = socket;
+    });
+    const int bound =
+        port == 0 ? Server->bind_to_any_port(host) : (Server->bind_to_port(host, port) ? port : -1);
+    // The library listens with a backlog of 5, which drops the connections of a burst of
+    // clients for a second or more; widen it on the same socket.
+    if (bound > 0 && listenSocket >= 0)
+        ::listen(listenSocket, SOMAXCONN);
+    return bound;
 }
 
 bool HttpService::Serve() {

@@ -111,6 +111,7 @@ public:
             throw StoreError("postgresql: " + message);
         }
         Exec("SET statement_timeout = 5000");
+        Exec("SET client_min_messages = warning");
     }
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;
