@@ -2,6 +2,7 @@
 
 #include "data/TQuery.h"
 
+#include <QImage>
 #include <QString>
 
 class QLabel;
@@ -46,9 +47,14 @@ void SetPauseScale(double scale);
 
 // ---- Pictures ----
 
-// Shows a picture file in a label, choosing the decoder by the file's extension
-// (jpg, jpeg, png, gif, bmp, ico). An empty path clears the label. Another extension
-// throws std::runtime_error("Unknown picture file extension (.ext)").
+// Decodes a picture file with the decoder its extension names, compared without regard to
+// case: jpg and jpeg JPEG, png, gif (first frame), bmp, ico. An empty path gives a null
+// image. Another extension throws std::runtime_error("Unknown picture file extension
+// (.ext)"); a file that cannot be read or decoded throws std::runtime_error too.
+QImage ReadPictureFile(const QString& path);
+
+// Shows a picture file in a label by the rule of ReadPictureFile. An empty path clears the
+// label; on an error the label keeps what it showed.
 void LoadPictureFile(QLabel* control, const QString& path);
 
 // Inserts the picture at `path` (jpg or png) at the caret of `control`, replacing the
