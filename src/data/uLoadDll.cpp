@@ -2,14 +2,29 @@
 
 #include "data/GbkCodeCall.h"
 
+#include "ResourceLibraryAbi.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <array>
+#include <optional>
 
 namespace {
 
 QFunctionPointer EncryptionCodeToStr = nullptr;
 QFunctionPointer EncryptionStrToCode = nullptr;
+QFunctionPointer MainLoadJpgRes = nullptr;
+QFunctionPointer MainLoadWaveRes = nullptr;
+// The picture functions, in the order of TeachLibrary.
+std::array<QFunctionPointer, 8> PictureFunctions{};
+
+QFunctionPointer& PictureFunction(TeachLibrary library) {
+    return PictureFunctions.at(size_t(library));
+}
 
 struct FunctionBinding {
     const char* Name;
@@ -26,6 +41,22 @@ const QList<LibraryBinding>& Bindings() {
     static const QList<LibraryBinding> bindings = {
         {"libEncryption.so",
          {{"CodeToStr", &EncryptionCodeToStr}, {"StrToCode", &EncryptionStrToCode}}},
+        {"MainImage.so", {{"LoadJpgRes", &MainLoadJpgRes}, {"LoadWaveRes", &MainLoadWaveRes}}},
+        {"SubImage.so", {{"LoadSubImage", &PictureFunction(TeachLibrary::Sub)}}},
+        {"VideoTeachImage.so",
+         {{"LoadVideoTeachImage", &PictureFunction(TeachLibrary::VideoTeach)}}},
+        {"TrafficSignImage.so",
+         {{"LoadTrafficSignImage", &PictureFunction(TeachLibrary::TrafficSign)}}},
+        {"TrafficPoliceMotionImage.so",
+         {{"LoadTrafficPoliceMotionImage", &PictureFunction(TeachLibrary::TrafficPoliceMotion)}}},
+        {"AccidentSchemaImage.so",
+         {{"LoadAccidentSchemaImage", &PictureFunction(TeachLibrary::AccidentSchema)}}},
+        {"MeterSchemaImage.so",
+         {{"LoadMeterSchemaImage", &PictureFunction(TeachLibrary::MeterSchema)}}},
+        {"TrafficRuleImage.so",
+         {{"LoadTrafficRuleImage", &PictureFunction(TeachLibrary::TrafficRule)}}},
+        {"JudgeStandardImage.so",
+         {{"LoadJudgeStandardImage", &PictureFunction(TeachLibrary::JudgeStandard)}}},
     };
     return bindings;
 }
@@ -51,6 +82,15 @@ QStringList Bind(const LibraryBinding& binding, const QString& folder) {
     return missing;
 }
 
+// A name for a resource library: GBK bytes, or nothing when the text has no GBK form.
+std::optional<QByteArray> ToGbk(const QString& text) {
+    QStringEncoder encoder("GBK");
+    QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    return bytes;
+}
+
 } // namespace
 
 QStringList LoadLibraries() {
@@ -73,4 +113,44 @@ QString CodeToStr(const QString& code) {
 QString StrToCode(const QString& plain) {
     return CallCodeFunction(reinterpret_cast<CodeFunction>(EncryptionStrToCode), plain)
         .value_or(QString());
+}
+
+QString LoadSubImage(const QString& name, const QString& type) {
+    return LoadLibraryImage(TeachLibrary::Sub, name, type);
+}
+
+QString LoadLibraryImage(TeachLibrary library, const QString& name, const QString& type) {
+    const auto function = reinterpret_cast<VeltranoPictureFunction>(PictureFunction(library));
+    const std::optional<QByteArray> gbkName = ToGbk(name);
+    const std::optional<QByteArray> gbkType = ToGbk(type);
+    if (!function || !gbkName || !gbkType)
+        return {};
+    char result[VELTRANO_PICTURE_PATH_CAPACITY] = {};
+    const int length = function(result, name.isEmpty() ? nullptr : gbkName->constData(),
+                                type.isEmpty() ? nullptr : gbkType->constData());
+    if (length <= 0 || length >= VELTRANO_PICTURE_PATH_CAPACITY)
+        return {};
+    return QStringDecoder("GBK").decode(QByteArrayView(result, length));
+}
+
+QByteArray LoadJpgRes(const QString& name) {
+    const auto function = reinterpret_cast<VeltranoJpegFunction>(MainLoadJpgRes);
+    const std::optional<QByteArray> gbkName = ToGbk(name);
+    if (!function || !gbkName)
+        return {};
+    const int size = function(gbkName->constData(), nullptr, 0);
+    if (size <= 0)
+        return {};
+    QByteArray bytes(size, Qt::Uninitialized);
+    if (function(gbkName->constData(), reinterpret_cast<unsigned char*>(bytes.data()), size) !=
+        size)
+        return {};
+    return bytes;
+}
+
+void LoadWaveRes(const QString& name) {
+    const auto function = reinterpret_cast<VeltranoWaveFunction>(MainLoadWaveRes);
+    const std::optional<QByteArray> gbkName = ToGbk(name);
+    if (function && gbkName)
+        function(gbkName->constData());
 }
