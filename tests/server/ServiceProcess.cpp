@@ -15,8 +15,10 @@ bool ServiceProcess::Start() {
     Stderr.clear();
     Process.start(ServerProgram(),
                   {"--listen", "127.0.0.1:0", "--db", Database, "--threads", "16"});
-    if (!Process.waitForStarted(10000))
+    if (!Process.waitForStarted(10000)) {
+        Stderr = Process.errorString().toUtf8();
         return false;
+    }
     const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
     const QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired() && Process.state() == QProcess::Running) {
@@ -87,7 +89,7 @@ Answer GetPath(int port, const std::string& path) {
 }
 
 QString ServerProgram() {
-    return QString::fromLocal8Bit(qgetenv("VELTRANO_SERVER_BIN"));
+    return QString::fromLocal8Bit(qgetenv("VELTRANO_BIN_DIR")) + "/veltrano-server";
 }
 
 std::pair<int, QString> RunAdministration(const QStringList& arguments) {

@@ -42,7 +42,7 @@ Answer PostCommand(int port, const std::string& command, const std::string& mode
                    const std::string& provider = "dspClient1");
 Answer GetPath(int port, const std::string& path);
 
-// The path of the built veltrano-server.
+// The built veltrano-server, in the output folder the tests are told of.
 QString ServerProgram();
 // Runs an administration command of veltrano-server; returns its exit code and stdout.
 std::pair<int, QString> RunAdministration(const QStringList& arguments);
