@@ -74,6 +74,8 @@ void HttpService::AddRoutes(Procedures& procedures) {
 void HttpService::AddLimitsAndLog(int threads) {
     Server->new_task_queue = [threads] { return new httplib::ThreadPool(size_t(threads)); };
     Server->set_payload_max_length(protocol::kMaxRequestBody);
+    // Headers and body go out in separate writes; Nagle's delay would stall each answer.
+    Server->set_tcp_nodelay(true);
     Server->set_read_timeout(kIoTimeoutSeconds);
     Server->set_write_timeout(kIoTimeoutSeconds);
     Server->set_keep_alive_timeout(kKeepAliveSeconds);

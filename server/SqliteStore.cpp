@@ -170,7 +170,7 @@ public:
     }
 
     protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) override {
-        return Run(std::string(kGradeColumns) + kSelectGrade,
+        return Run(SqliteSelectGradeSql(),
                    {query.EmpID, query.MinMark, static_cast<long long>(kMaxGradeRows)});
     }
 
@@ -211,6 +211,10 @@ private:
 };
 
 } // namespace
+
+std::string SqliteSelectGradeSql() {
+    return std::string(kGradeColumns) + kSelectGrade;
+}
 
 std::unique_ptr<GradeStore> OpenSqliteStore(const std::string& file, int maxConnections) {
     return std::make_unique<SqliteStore>(file, maxConnections);

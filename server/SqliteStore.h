@@ -5,3 +5,6 @@
 // Grades in one SQLite file: WAL journal and full sync, so that a grade acknowledged to a
 // client survives the service being killed at any moment.
 std::unique_ptr<GradeStore> OpenSqliteStore(const std::string& file, int maxConnections);
+
+// The statement behind procSelectGrade: ?1 the ID, ?2 the minimum mark, ?3 the row limit.
+std::string SqliteSelectGradeSql();

@@ -126,6 +126,7 @@ bool ConnectServer(TServerConnection& connection) {
     client->set_read_timeout(kAnswerTimeoutSeconds);
     client->set_write_timeout(kAnswerTimeoutSeconds);
     client->set_keep_alive(true);
+    client->set_tcp_nodelay(true);
     // Any HTTP answer means the service is there; the command reports its own failures.
     if (!client->Get(std::string(protocol::kHealthPath)))
         return false;

@@ -1,0 +1,171 @@
+// Measures procSelectGrade under many concurrent keep-alive clients, either through the
+// grade service over HTTP or straight against its SQLite file, so that the two can be
+// compared in one run.
+//   bench-grade-service seed-sqlite FILE GRADES IDS
+//   bench-grade-service http PORT CONNECTIONS SECONDS IDS
+//   bench-grade-service sqlite FILE CONNECTIONS SECONDS IDS
+#include "SqliteStore.h"
+#include "protocol/CommandText.h"
+#include "protocol/Wire.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <httplib.h>
+#include <random>
+#include <sqlite3.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Tally {
+    std::vector<double> LatenciesMs;
+    long Failures = 0;
+};
+
+// One query of one client: returns false when it failed.
+using Query = std::function<bool(const std::string& empId)>;
+using QueryFactory = std::function<Query()>;
+
+// Runs `connections` clients for `seconds`, each issuing queries for random IDs back to back,
+// and prints throughput and latency percentiles.
+void Measure(const char* label, const QueryFactory& makeQuery, int connections, int seconds,
+             int ids) {
+    std::vector<Tally> tallies(static_cast<size_t>(connections));
+    std::atomic<bool> stop = false;
+    std::vector<std::thread> clients;
+    for (int c = 0; c < connections; ++c)
+        clients.emplace_back([&, c] {
+            Query query = makeQuery();
+            std::mt19937 random(unsigned(c + 1));
+            std::uniform_int_distribution<int> pick(1, ids);
+            auto& tally = tallies[size_t(c)];
+            while (!stop) {
+                const auto start = Clock::now();
+                const bool ok = query(std::to_string(pick(random)));
+                const std::chrono::duration<double, std::milli> took = Clock::now() - start;
+                tally.LatenciesMs.push_back(took.count());
+                tally.Failures += ok ? 0 : 1;
+            }
+        });
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    stop = true;
+    for (auto& client : clients)
+        client.join();
+
+    std::vector<double> all;
+    long failures = 0;
+    for (const auto& tally : tallies) {
+        all.insert(all.end(), tally.LatenciesMs.begin(), tally.LatenciesMs.end());
+        failures += tally.Failures;
+    }
+    std::sort(all.begin(), all.end());
+    const auto percentile = [&all](double p) {
+        return all.empty() ? 0.0 : all[std::min(all.size() - 1, size_t(p * double(all.size())))];
+    };
+    std::printf("%s requests=%zu failures=%ld throughput=%.1f/s p50=%.3fms p99=%.3fms\n", label,
+                all.size(), failures, double(all.size()) / seconds, percentile(0.50),
+                percentile(0.99));
+}
+
+QueryFactory HttpQueries(int port) {
+    return [port] {
+        auto client = std::make_shared<httplib::Client>("127.0.0.1", port);
+        client->set_keep_alive(true);
+        client->set_tcp_nodelay(true);
+        client->set_connection_timeout(3);
+        client->set_read_timeout(10);
+        return [client](const std::string& empId) {
+            const std::string body =
+                protocol::EncodeRequest({protocol::SelectGradeCommand(empId, 90), "Active"});
+            const auto result = client->Post("/providers/dspClient1", body, "application/json");
+            return result && result->status == 200;
+        };
+    };
+}
+
+QueryFactory SqliteQueries(const std::string& file) {
+    return [file] {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_stmt* statement = nullptr;
+        const std::string sql = SqliteSelectGradeSql();
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr);
+        // Shared by the copies of the query function; closed with the last of them.
+        std::shared_ptr<sqlite3_stmt> held(statement, [db](sqlite3_stmt* s) {
+            sqlite3_finalize(s);
+            sqlite3_close(db);
+        });
+        return [held](const std::string& empId) {
+            sqlite3_stmt* s = held.get();
+            sqlite3_bind_text(s, 1, empId.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int(s, 2, 90);
+            sqlite3_bind_int(s, 3, 1000);
+            int rc;
+            long bytes = 0;
+            while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+                for (int c = 0; c < sqlite3_column_count(s); ++c)
+                    bytes += sqlite3_column_bytes(s, c);
+            sqlite3_reset(s);
+            return rc == SQLITE_DONE && bytes >= 0;
+        };
+    };
+}
+
+// Fills an SQLite store (schema already made by the service) with `grades` grades spread
+// over `ids` ID numbers, marks 90-100, in one transaction.
+int SeedSqlite(const std::string& file, int grades, int ids) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        return 1;
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO grades (emp_id, emp_name, use_time, mark, refer_date) "
+                       "VALUES (?1, 'n', ?2, ?3, strftime('%Y-%m-%dT%H:%M:%fZ', 'now', ?4))",
+                       -1, &insert, nullptr);
+    for (int g = 1; g <= grades; ++g) {
+        const std::string id = std::to_string(g % ids + 1);
+        const std::string age = "-" + std::to_string(g) + " seconds";
+        sqlite3_bind_text(insert, 1, id.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 2, g % 2700);
+        sqlite3_bind_int(insert, 3, 90 + g % 11);
+        sqlite3_bind_text(insert, 4, age.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc == SQLITE_OK ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 4 && args[0] == "seed-sqlite")
+        return SeedSqlite(args[1], std::stoi(args[2]), std::stoi(args[3]));
+    if (args.size() == 5 && args[0] == "http") {
+        Measure("service", HttpQueries(std::stoi(args[1])), std::stoi(args[2]), std::stoi(args[3]),
+                std::stoi(args[4]));
+        return 0;
+    }
+    if (args.size() == 5 && args[0] == "sqlite") {
+        Measure("store", SqliteQueries(args[1]), std::stoi(args[2]), std::stoi(args[3]),
+                std::stoi(args[4]));
+        return 0;
+    }
+    std::fputs("usage: bench-grade-service seed-sqlite FILE GRADES IDS\n"
+               "       bench-grade-service http PORT CONNECTIONS SECONDS IDS\n"
+               "       bench-grade-service sqlite FILE CONNECTIONS SECONDS IDS\n",
+               stderr);
+    return 2;
+}

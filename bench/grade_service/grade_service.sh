@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Benchmarks procSelectGrade of the grade service over 100,000 stored grades with 64
+# concurrent keep-alive connections, on SQLite and on PostgreSQL, against the same SELECT
+# sent straight to the store in the same run (pgbench for PostgreSQL).
+#   bash bench/grade_service/grade_service.sh [BUILD_DIR] [SECONDS]
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
+BIN="$(cd "${1:-$ROOT/build}" && pwd)/bin"
+SECONDS_EACH=${2:-10}
+CONNECTIONS=64
+GRADES=100000
+IDS=10000
+PG_BIN=${PG_BIN:-$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)}
+
+work=$(mktemp -d /tmp/veltrano-bench.XXXXXX)
+server_pid=""
+cleanup() {
+  [ -z "$server_pid" ] || kill "$server_pid" 2>/dev/null || true
+  bash "$ROOT/tests/server/pg_cluster.sh" stop "$work/pg" || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Starts the service on a free loopback port and sets $port.
+start_service() {
+  "$BIN/veltrano-server" --listen 127.0.0.1:0 --db "$1" --threads "$CONNECTIONS" 2>"$work/service.log" &
+  server_pid=$!
+  for _ in $(seq 1 100); do
+    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/service.log")
+    [ -z "$port" ] || return 0
+    sleep 0.1
+  done
+  cat "$work/service.log" >&2
+  return 1
+}
+
+stop_service() {
+  kill -TERM "$server_pid"
+  wait "$server_pid" || true
+  server_pid=""
+}
+
+field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
+
+report() { # label service-line store-line
+  local st sp ss sq
+  st=$(field throughput "$2"); sp=$(field p99 "$2")
+  ss=$(field throughput "$3"); sq=$(field p99 "$3")
+  echo "$1: service $2"
+  echo "$1: store   $3"
+  awk -v st="$st" -v ss="$ss" -v sp="$sp" -v sq="$sq" -v l="$1" 'BEGIN {
+    printf "%s: throughput ratio service/store = %.3f, p99 latency ratio service/store = %.2f\n",
+           l, st / ss, sp / sq }'
+}
+
+bench_sqlite() {
+  local db="$work/grades.db"
+  "$BIN/veltrano-server" list-grades none --db "$db" >/dev/null
+  "$BIN/bench-grade-service" seed-sqlite "$db" "$GRADES" "$IDS"
+  local store service
+  store=$("$BIN/bench-grade-service" sqlite "$db" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
+  start_service "$db"
+  service=$("$BIN/bench-grade-service" http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
+  stop_service
+  report SQLite "$service" "$store"
+}
+
+# pgbench prints tps; its per-transaction log gives the latencies for the 99th percentile.
+pgbench_line() {
+  local url=$1 script="$work/select.sql" out
+  cat >"$script" <<SQL
+\set id random(1, $IDS)
+SELECT * FROM procSelectGrade(:id::text, 90);
+SQL
+  out=$(cd "$work" && "$PG_BIN/pgbench" -n -M prepared -c "$CONNECTIONS" -j 4 -T "$SECONDS_EACH" \
+    -f "$script" --log --log-prefix="$work/pgb" "$url" 2>/dev/null)
+  local tps p99 count
+  tps=$(sed -n 's/^tps = \([0-9.]*\).*/\1/p' <<<"$out" | head -n 1)
+  count=$(cat "$work"/pgb* | wc -l)
+  p99=$(cat "$work"/pgb* | awk '{print $3}' | sort -n |
+    awk -v n="$count" 'NR == int(n * 0.99) + 1 { printf "%.3f", $1 / 1000 }')
+  echo "store requests=$count throughput=$tps/s p99=${p99}ms"
+}
+
+bench_postgresql() {
+  bash "$ROOT/tests/server/pg_cluster.sh" start "$work/pg"
+  local url
+  url=$(cat "$work/pg/url")
+  "$BIN/veltrano-server" list-grades none --db "$url" >/dev/null
+  "$PG_BIN/psql" -q "$url" -c "INSERT INTO grades (emp_id, emp_name, use_time, mark, refer_date)
+    SELECT (g % $IDS + 1)::text, 'n', g % 2700, 90 + g % 11, now() - g * interval '1 second'
+    FROM generate_series(1, $GRADES) g; ANALYZE grades;"
+  local store service
+  store=$(pgbench_line "$url")
+  start_service "$url"
+  service=$("$BIN/bench-grade-service" http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
+  stop_service
+  report PostgreSQL "$service" "$store"
+}
+
+bench_sqlite
+bench_postgresql
