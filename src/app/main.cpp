@@ -1,6 +1,7 @@
-#include <QApplication>
+#include "app/Startup.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    VeltranoApplication app(argc, argv);
+    Startup::SetUpApplication(app);
+    return Startup::Run(app);
 }

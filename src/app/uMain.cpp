@@ -1,0 +1,335 @@
+#include "app/uMain.h"
+
+#include "PrivateTempFolder.h"
+#include "app/AppIcons.h"
+#include "app/GroupBar.h"
+#include "app/ListPage.h"
+#include "app/StudyTogetherPage.h"
+#include "classroom/ShowImagePage.h"
+#include "data/MessageBox.h"
+#include "data/uProc.h"
+#include "exam/GradeQueryPage.h"
+#include "exam/MockExamPage.h"
+#include "online/MainPage.h"
+#include "practice/FilterTestPage.h"
+#include "practice/PathBar.h"
+#include "practice/SubListPage.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+const QString kProgramName = QStringLiteral("Veltrano助手");
+const QString kVersionedName = QStringLiteral("Veltrano助手V1.4");
+const QColor kWindowColour(0xE8, 0xF0, 0xF8);
+const QColor kFrameColour(0xC0, 0xDC, 0xFF);
+
+using Handler = void (TfrmMain::*)();
+
+// One entry of a navigation group; entries without a handler only come with later work.
+struct NavigationItem {
+    const char* caption;
+    Handler handler;
+};
+
+const NavigationItem kMoreOptionItems[] = {
+    {"软件说明", &TfrmMain::grpMoreOptionItems0Click},
+    {"手机版本", nullptr},
+    {"意见反馈", nullptr},
+    {"软件更新", nullptr},
+    {"成绩查询", &TfrmMain::grpMoreOptionItems4Click},
+    {"键盘设置", nullptr},
+};
+const NavigationItem kDriveTeachItems[] = {
+    {"交通法规", &TfrmMain::grpDriveTeachItemsClick},
+    {"交通标志", &TfrmMain::grpDriveTeachItemsClick},
+    {"交警手势", &TfrmMain::grpDriveTeachItemsClick},
+    {"事故图解", &TfrmMain::grpDriveTeachItemsClick},
+    {"仪表图解", &TfrmMain::grpDriveTeachItemsClick},
+    {"评判标准", &TfrmMain::grpDriveTeachItemsClick},
+    {"动画讲解", &TfrmMain::grpDriveTeachItemsClick},
+};
+const NavigationItem kSubExerciseItems[] = {
+    {"题库选择", &TfrmMain::grpSubExerciseItems0Click},
+    {"章节练习", &TfrmMain::grpSubExerciseItems1Click},
+    {"顺序练习", &TfrmMain::grpSubExerciseItems2Click},
+    {"随机练习", &TfrmMain::grpSubExerciseItems3Click},
+    {"专项练习", &TfrmMain::grpSubExerciseItems4Click},
+    {"错题练习", &TfrmMain::grpSubExerciseItems5Click},
+    {"模拟考试", &TfrmMain::grpSubExerciseItems6Click},
+};
+
+QWidget* ColouredPanel(const QString& name, const QColor& colour, QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(name);
+    panel->setAutoFillBackground(true);
+    QPalette colours = panel->palette();
+    colours.setColor(QPalette::Window, colour);
+    panel->setPalette(colours);
+    return panel;
+}
+
+QFont WindowFont() {
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(14);
+    return font;
+}
+
+} // namespace
+
+QString MainTitleText(const TDriverInfo& driver) {
+    return kVersionedName + QStringLiteral("（") + driver.SubCarTypeName + driver.SubCarTypeDesc +
+           QStringLiteral("）【") + driver.SubAreaName + QStringLiteral("】");
+}
+
+TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
+    setObjectName("frmMain");
+    setWindowTitle(kProgramName);
+    setWindowIcon(ApplicationIcon());
+    setFont(WindowFont());
+    setFixedSize(1020, 754);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, kWindowColour);
+    setPalette(colours);
+    BuildScreen();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    if (!frmMain)
+        frmMain = this;
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    SetTrayIcon("D");
+    if (frmMain == this)
+        frmMain = nullptr;
+}
+
+void TfrmMain::BuildScreen() {
+    pnlScreen = ColouredPanel("pnlScreen", Qt::white, this);
+    pnlScreen->setGeometry(0, 0, 1012, 720);
+    BuildHead();
+    BuildMenu();
+    pnlMain = new QFrame(pnlScreen);
+    pnlMain->setObjectName("pnlMain");
+    pnlMain->setGeometry(162, 100, 850, 620);
+    pnlMain->setAutoFillBackground(true);
+    QPalette border = pnlMain->palette();
+    border.setColor(QPalette::Window, kFrameColour);
+    pnlMain->setPalette(border);
+    auto* layout = new QVBoxLayout(pnlMain);
+    layout->setContentsMargins(8, 8, 8, 8);
+    pcMain = new QStackedWidget(pnlMain);
+    pcMain->setObjectName("pcMain");
+    layout->addWidget(pcMain);
+    BuildPages();
+}
+
+void TfrmMain::BuildHead() {
+    pnlHead = ColouredPanel("pnlHead", kFrameColour, pnlScreen);
+    pnlHead->setGeometry(0, 0, 1012, 100);
+    imgHead = new QLabel(pnlHead);
+    imgHead->setObjectName("imgHead");
+    imgHead->setGeometry(0, 0, 208, 100);
+    imgHead->setAlignment(Qt::AlignCenter);
+    imgHead->setScaledContents(true);
+    wbHead = new QWidget(pnlHead);
+    wbHead->setObjectName("wbHead");
+    wbHead->setGeometry(1012 - 179, 0, 179, 100);
+}
+
+void TfrmMain::BuildMenu() {
+    pnlMenu = ColouredPanel("pnlMenu", kWindowColour, pnlScreen);
+    pnlMenu->setGeometry(0, 100, 162, 620);
+    gbMainMenu = new GroupBar(pnlMenu);
+    gbMainMenu->setObjectName("gbMainMenu");
+    auto* layout = new QVBoxLayout(pnlMenu);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(gbMainMenu);
+
+    grpMainPage = gbMainMenu->AddGroup("grpMainPage", QStringLiteral(" 软件首页"));
+    grpMoreOption = gbMainMenu->AddGroup("grpMoreOption", QStringLiteral("     关于软件       "));
+    grpDriveTeach = gbMainMenu->AddGroup("grpDriveTeach", QStringLiteral("     驾驶课堂        "));
+    grpSubExercise =
+        gbMainMenu->AddGroup("grpSubExercise", QStringLiteral("     理论学习        "));
+    const auto addItems = [this](GroupBarGroup* group, const auto& items, const QColor& colour) {
+        for (const NavigationItem& entry : items) {
+            const QString caption = QString::fromUtf8(entry.caption);
+            QToolButton* item =
+                gbMainMenu->AddItem(group, caption, NavigationIcon(caption.left(1), colour));
+            if (entry.handler)
+                connect(item, &QToolButton::clicked, this, entry.handler);
+        }
+    };
+    addItems(grpMoreOption, kMoreOptionItems, QColor(0x3A, 0x8E, 0x5C));
+    addItems(grpDriveTeach, kDriveTeachItems, QColor(0xD0, 0x7A, 0x28));
+    addItems(grpSubExercise, kSubExerciseItems, QColor(0x2E, 0x6C, 0xC0));
+    // The mobile version is not offered.
+    QToolButton* mobile = grpMoreOption->Items().at(1);
+    mobile->setVisible(false);
+    mobile->setEnabled(false);
+    connect(gbMainMenu, &GroupBar::GroupOpened, this, [this](GroupBarGroup* group) {
+        if (group == grpMainPage)
+            grpMainPageOpen();
+    });
+}
+
+void TfrmMain::BuildPages() {
+    tsMainPage = new MainPage;
+    tsGradeQuery = new GradeQueryPage;
+    tsSubList = new SubListPage;
+    tsStudyTogether = new StudyTogetherPage;
+    tsList = new ListPage;
+    tsFilterTest = new FilterTestPage;
+    tsMockExam = new MockExamPage;
+    tsShowImage = new ShowImagePage;
+    const QList<QWidget*> pages{tsMainPage, tsGradeQuery, tsSubList,  tsStudyTogether,
+                                tsList,     tsFilterTest, tsMockExam, tsShowImage};
+    for (QWidget* page : pages)
+        pcMain->addWidget(page);
+    pbMainPath = tsSubList->pbMainPath;
+}
+
+void TfrmMain::FormCreate() {
+    FirstShow = true;
+    SetTrayIcon("A");
+    KeyMap = LoadKeyMap();
+    DriverInfo = LoadDriverInfo();
+}
+
+void TfrmMain::FormShow() {
+    if (!FirstShow)
+        return;
+    gbMainMenu->OpenGroup(grpSubExercise);
+    ShowPage(tsMainPage);
+    FirstShow = false;
+    UpdateTitle();
+}
+
+void TfrmMain::FormResize() {
+    const int top = (height() - pnlScreen->height() - 40) / 2 + 3;
+    const int left = (width() - pnlScreen->width()) / 2 - 4;
+    pnlScreen->move(left, top);
+}
+
+bool TfrmMain::FormCloseQuery() {
+    return ShowMessageBox(this, QStringLiteral("是否要退出Veltrano助手系统！"), MsgIcon::Question,
+                          MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+void TfrmMain::FormClose() {
+    const std::string folder = veltrano::PrivateTempFolder();
+    if (!folder.empty())
+        ClearFolder(QFile::decodeName(folder.c_str()));
+}
+
+void TfrmMain::UpdateTitle() {
+    setWindowTitle(MainTitleText(DriverInfo));
+}
+
+void TfrmMain::SetPathBar(const QStringList& items) {
+    QStringList shown;
+    for (const QString& item : items) {
+        if (!item.isEmpty())
+            shown.append(item);
+    }
+    pbMainPath->SetItems(shown);
+}
+
+void TfrmMain::SetTrayIcon(const QString& op) {
+    if (op == "D") {
+        delete TrayIcon;
+        TrayIcon = nullptr;
+        return;
+    }
+    if (op == "A" && !TrayIcon)
+        TrayIcon = new QSystemTrayIcon(this);
+    if ((op != "A" && op != "M") || !TrayIcon)
+        return;
+    TrayIcon->setIcon(windowIcon());
+    TrayIcon->setToolTip(kVersionedName);
+    // Desktops without a status area (and test runs without a screen) get no icon shown.
+    TrayIcon->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+void TfrmMain::ShowPage(QWidget* page) {
+    pcMain->setCurrentWidget(page);
+}
+
+void TfrmMain::grpMainPageOpen() {
+    gbMainMenu->OpenGroup(grpSubExercise);
+    ShowPage(tsMainPage);
+}
+
+void TfrmMain::grpSubExerciseItems0Click() {
+    gbMainMenu->OpenGroup(grpSubExercise);
+    ShowPage(tsMainPage);
+}
+
+void TfrmMain::grpSubExerciseItems1Click() {
+    ShowPage(tsList);
+}
+
+void TfrmMain::grpSubExerciseItems2Click() {
+    ShowPage(tsSubList);
+}
+
+void TfrmMain::grpSubExerciseItems3Click() {
+    ShowPage(tsSubList);
+}
+
+void TfrmMain::grpSubExerciseItems4Click() {
+    ShowPage(tsFilterTest);
+}
+
+void TfrmMain::grpSubExerciseItems5Click() {
+    ShowPage(tsSubList);
+}
+
+void TfrmMain::grpSubExerciseItems6Click() {
+    tsMockExam->lblMockExamCarType->setText(MockExamCarTypeText(DriverInfo));
+    ShowPage(tsMockExam);
+}
+
+void TfrmMain::grpDriveTeachItemsClick() {
+    ShowPage(tsList);
+}
+
+void TfrmMain::grpMoreOptionItems0Click() {
+    ShowPage(tsStudyTogether);
+}
+
+void TfrmMain::grpMoreOptionItems4Click() {
+    ShowPage(tsGradeQuery);
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}

@@ -1,0 +1,23 @@
+#include "practice/PathBar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+PathBar::PathBar(QWidget* parent) : QWidget(parent), Line(new QLabel(this)) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 0, 8, 0);
+    layout->addWidget(Line);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(0xC0, 0xDC, 0xFF));
+    setPalette(colours);
+}
+
+void PathBar::SetItems(const QStringList& items) {
+    ItemList = items;
+    Line->setText(Text());
+}
+
+QString PathBar::Text() const {
+    return ItemList.join(QStringLiteral(">"));
+}
