@@ -1,6 +1,5 @@
 #include "app/Startup.h"
 
-#include "app/AppIcons.h"
 #include "app/uMain.h"
 #include "data/MessageBox.h"
 #include "data/uDataModule.h"
@@ -105,7 +104,6 @@ std::unique_ptr<QLockFile> TakeInstanceLock() {
 void SetUpApplication(QApplication& app) {
     app.setApplicationName(kProgramName);
     app.setApplicationDisplayName(kProgramName);
-    app.setWindowIcon(ApplicationIcon());
     QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(14);

@@ -22,7 +22,7 @@ QString InstanceLockFile();
 // taken for another reason (no runtime folder), the program runs without it.
 std::unique_ptr<QLockFile> TakeInstanceLock();
 
-// Application names, icon and font (宋体 14 px, drawn with Noto Serif CJK SC when 宋体
+// Application names and font (宋体 14 px, drawn with Noto Serif CJK SC when 宋体
 // is not installed).
 void SetUpApplication(QApplication& app);
 

@@ -1,7 +1,6 @@
 #include "app/uMain.h"
 
 #include "PrivateTempFolder.h"
-#include "app/AppIcons.h"
 #include "app/GroupBar.h"
 #include "app/ListPage.h"
 #include "app/StudyTogetherPage.h"
@@ -28,6 +27,11 @@
 
 TfrmMain* frmMain = nullptr;
 
+// The icons are compiled into the core library, whose resources must be registered by hand.
+static void LoadIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
+
 namespace {
 
 const QString kProgramName = QStringLiteral("Veltrano助手");
@@ -40,34 +44,35 @@ using Handler = void (TfrmMain::*)();
 // One entry of a navigation group; entries without a handler only come with later work.
 struct NavigationItem {
     const char* caption;
+    const char* icon;
     Handler handler;
 };
 
 const NavigationItem kMoreOptionItems[] = {
-    {"软件说明", &TfrmMain::grpMoreOptionItems0Click},
-    {"手机版本", nullptr},
-    {"意见反馈", nullptr},
-    {"软件更新", nullptr},
-    {"成绩查询", &TfrmMain::grpMoreOptionItems4Click},
-    {"键盘设置", nullptr},
+    {"软件说明", "nav_about", &TfrmMain::grpMoreOptionItems0Click},
+    {"手机版本", "nav_mobile", nullptr},
+    {"意见反馈", "nav_feedback", nullptr},
+    {"软件更新", "nav_update", nullptr},
+    {"成绩查询", "nav_grade", &TfrmMain::grpMoreOptionItems4Click},
+    {"键盘设置", "nav_keyboard", nullptr},
 };
 const NavigationItem kDriveTeachItems[] = {
-    {"交通法规", &TfrmMain::grpDriveTeachItemsClick},
-    {"交通标志", &TfrmMain::grpDriveTeachItemsClick},
-    {"交警手势", &TfrmMain::grpDriveTeachItemsClick},
-    {"事故图解", &TfrmMain::grpDriveTeachItemsClick},
-    {"仪表图解", &TfrmMain::grpDriveTeachItemsClick},
-    {"评判标准", &TfrmMain::grpDriveTeachItemsClick},
-    {"动画讲解", &TfrmMain::grpDriveTeachItemsClick},
+    {"交通法规", "nav_traffic_rules", &TfrmMain::grpDriveTeachItemsClick},
+    {"交通标志", "nav_traffic_signs", &TfrmMain::grpDriveTeachItemsClick},
+    {"交警手势", "nav_police_gestures", &TfrmMain::grpDriveTeachItemsClick},
+    {"事故图解", "nav_accident", &TfrmMain::grpDriveTeachItemsClick},
+    {"仪表图解", "nav_meter", &TfrmMain::grpDriveTeachItemsClick},
+    {"评判标准", "nav_judge", &TfrmMain::grpDriveTeachItemsClick},
+    {"动画讲解", "nav_animation", &TfrmMain::grpDriveTeachItemsClick},
 };
 const NavigationItem kSubExerciseItems[] = {
-    {"题库选择", &TfrmMain::grpSubExerciseItems0Click},
-    {"章节练习", &TfrmMain::grpSubExerciseItems1Click},
-    {"顺序练习", &TfrmMain::grpSubExerciseItems2Click},
-    {"随机练习", &TfrmMain::grpSubExerciseItems3Click},
-    {"专项练习", &TfrmMain::grpSubExerciseItems4Click},
-    {"错题练习", &TfrmMain::grpSubExerciseItems5Click},
-    {"模拟考试", &TfrmMain::grpSubExerciseItems6Click},
+    {"题库选择", "nav_bank", &TfrmMain::grpSubExerciseItems0Click},
+    {"章节练习", "nav_chapter", &TfrmMain::grpSubExerciseItems1Click},
+    {"顺序练习", "nav_sequence", &TfrmMain::grpSubExerciseItems2Click},
+    {"随机练习", "nav_random", &TfrmMain::grpSubExerciseItems3Click},
+    {"专项练习", "nav_special", &TfrmMain::grpSubExerciseItems4Click},
+    {"错题练习", "nav_wrong", &TfrmMain::grpSubExerciseItems5Click},
+    {"模拟考试", "nav_exam", &TfrmMain::grpSubExerciseItems6Click},
 };
 
 QWidget* ColouredPanel(const QString& name, const QColor& colour, QWidget* parent) {
@@ -96,7 +101,8 @@ QString MainTitleText(const TDriverInfo& driver) {
 TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     setObjectName("frmMain");
     setWindowTitle(kProgramName);
-    setWindowIcon(ApplicationIcon());
+    LoadIconResources();
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
     setFont(WindowFont());
     setFixedSize(1020, 754);
     setAutoFillBackground(true);
@@ -164,18 +170,18 @@ void TfrmMain::BuildMenu() {
     grpDriveTeach = gbMainMenu->AddGroup("grpDriveTeach", QStringLiteral("     驾驶课堂        "));
     grpSubExercise =
         gbMainMenu->AddGroup("grpSubExercise", QStringLiteral("     理论学习        "));
-    const auto addItems = [this](GroupBarGroup* group, const auto& items, const QColor& colour) {
+    const auto addItems = [this](GroupBarGroup* group, const auto& items) {
         for (const NavigationItem& entry : items) {
-            const QString caption = QString::fromUtf8(entry.caption);
             QToolButton* item =
-                gbMainMenu->AddItem(group, caption, NavigationIcon(caption.left(1), colour));
+                gbMainMenu->AddItem(group, QString::fromUtf8(entry.caption),
+                                    QIcon(QStringLiteral(":/icons/%1.svg").arg(entry.icon)));
             if (entry.handler)
                 connect(item, &QToolButton::clicked, this, entry.handler);
         }
     };
-    addItems(grpMoreOption, kMoreOptionItems, QColor(0x3A, 0x8E, 0x5C));
-    addItems(grpDriveTeach, kDriveTeachItems, QColor(0xD0, 0x7A, 0x28));
-    addItems(grpSubExercise, kSubExerciseItems, QColor(0x2E, 0x6C, 0xC0));
+    addItems(grpMoreOption, kMoreOptionItems);
+    addItems(grpDriveTeach, kDriveTeachItems);
+    addItems(grpSubExercise, kSubExerciseItems);
     // The mobile version is not offered.
     QToolButton* mobile = grpMoreOption->Items().at(1);
     mobile->setVisible(false);
@@ -199,7 +205,9 @@ void TfrmMain::BuildPages() {
                                 tsList,     tsFilterTest, tsMockExam, tsShowImage};
     for (QWidget* page : pages)
         pcMain->addWidget(page);
-    pbMainPath = tsSubList->pbMainPath;
+    pbMainPath = new PathBar;
+    pbMainPath->setObjectName("pbMainPath");
+    tsSubList->PlacePathBar(pbMainPath);
 }
 
 void TfrmMain::FormCreate() {
@@ -214,6 +222,8 @@ void TfrmMain::FormShow() {
         return;
     gbMainMenu->OpenGroup(grpSubExercise);
     ShowPage(tsMainPage);
+    LoadResImage(imgHead, QStringLiteral("Head"));
+    LoadResImage(tsMainPage->imgMainPage, QStringLiteral("MainPage"));
     FirstShow = false;
     UpdateTitle();
 }

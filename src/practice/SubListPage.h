@@ -2,13 +2,11 @@
 
 #include "app/Page.h"
 
-class PathBar;
-
-// The practice page "试题练习": the path bar above the question on screen.
+// The practice page "试题练习", with the main window's path bar across its top.
 class SubListPage : public TPage {
     Q_OBJECT
 public:
     explicit SubListPage(QWidget* parent = nullptr);
 
-    PathBar* pbMainPath;
+    void PlacePathBar(QWidget* pathBar);
 };
