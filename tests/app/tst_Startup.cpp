@@ -5,11 +5,13 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace {
 
@@ -40,14 +42,19 @@ private:
 
 // Starts the program without a screen; message boxes go to standard error.
 void Start(QProcess& process, const Installation& installation, const QString& runtimeFolder,
-           bool exitAfterShow) {
+           bool exitAfterShow, const QStringList& wrapper = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("XDG_RUNTIME_DIR", runtimeFolder);
+    environment.insert("XDG_CONFIG_HOME", runtimeFolder + "/config");
+    environment.insert("XDG_DATA_HOME", runtimeFolder + "/data");
     environment.insert("VELTRANO_MESSAGES_TO_STDERR", "1");
     environment.insert("VELTRANO_EXIT_AFTER_SHOW", exitAfterShow ? "1" : "0");
     process.setProcessEnvironment(environment);
-    process.start(installation.Program(), {});
+    if (wrapper.isEmpty())
+        process.start(installation.Program(), {});
+    else
+        process.start(wrapper.first(), wrapper.mid(1) + QStringList{installation.Program()});
     QVERIFY(process.waitForStarted(10000));
 }
 
@@ -57,9 +64,10 @@ struct RunResult {
     QString messages;
 };
 
-RunResult RunToEnd(const Installation& installation, const QString& runtimeFolder) {
+RunResult RunToEnd(const Installation& installation, const QString& runtimeFolder,
+                   const QStringList& wrapper = {}) {
     QProcess process;
-    Start(process, installation, runtimeFolder, true);
+    Start(process, installation, runtimeFolder, true, wrapper);
     RunResult result;
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -72,7 +80,19 @@ RunResult RunToEnd(const Installation& installation, const QString& runtimeFolde
     return result;
 }
 
+ino_t Inode(const QString& path) {
+    struct stat info {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_ino;
+}
+
 const QStringList kLibraryAndBank{"libEncryption.so", "DriveDB.db"};
+
+// Runs the program with its own folder mounted read-only, as an installed copy is.
+const QStringList kReadOnlyInstallation{
+    "unshare", "-m", "sh", "-c",
+    "dir=$(dirname \"$0\") && mount --bind \"$dir\" \"$dir\" && "
+    "mount -o remount,bind,ro \"$dir\" && exec \"$0\""};
 
 } // namespace
 
@@ -153,6 +173,25 @@ private slots:
             QVERIFY(result.messages.contains(QStringLiteral("本地数据库连接失败")));
             QVERIFY(!result.output.contains("main window shown"));
         }
+    }
+
+    void installedCopyWorksOnItsOwnCopyOfTheBank() {
+        Installation installation(kLibraryAndBank);
+        QTemporaryDir runtime;
+        if (QProcess::execute("unshare", {"-m", "true"}) != 0)
+            QSKIP("no private mount namespace here to mount the installation read-only");
+        const RunResult first = RunToEnd(installation, runtime.path(), kReadOnlyInstallation);
+        QVERIFY2(first.output.contains("main window shown"), qPrintable(first.messages));
+        const QString copy = runtime.filePath("data/veltrano/DriveDB.db");
+        QCOMPARE(QFileInfo(copy).size(), QFileInfo(installation.Path("DriveDB.db")).size());
+        QVERIFY(QFileInfo(copy).isWritable());
+        QVERIFY(QFileInfo(runtime.filePath("config/veltrano")).isDir());
+
+        // The copy holds the learner's marks: a later start keeps that very file.
+        const ino_t copied = Inode(copy);
+        const RunResult second = RunToEnd(installation, runtime.path(), kReadOnlyInstallation);
+        QVERIFY2(second.output.contains("main window shown"), qPrintable(second.messages));
+        QCOMPARE(Inode(copy), copied);
     }
 
 private:
