@@ -1,0 +1,634 @@
+#include "BankCheck.h"
+
+#include "BankCsv.h"
+#include "Encryption.h"
+#include "data/GbkCodeCall.h"
+#include "data/uLoadDll.h"
+#include "data/uProc.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QMap>
+#include <QSet>
+
+#include <array>
+#include <cmath>
+#include <optional>
+#include <stdexcept>
+
+namespace {
+
+constexpr int FullPaper = 100;
+constexpr int PapersWithoutRepeat = 2;
+constexpr int TrueFalseForm = 1;
+constexpr int ChoiceForm = 2;
+constexpr int WhereShown = 24; // question IDs listed per finding before "… (n in all)"
+
+const QStringList& Letters() {
+    static const QStringList letters = {"A", "B", "C", "D"};
+    return letters;
+}
+const QStringList& Judgements() {
+    static const QStringList judgements = {QStringLiteral("对"), QStringLiteral("错")};
+    return judgements;
+}
+
+// A stored text passed through libEncryption; nothing when it is no valid code.
+using Decoded = std::optional<QString>;
+
+struct Question {
+    qlonglong Id = 0;
+    qlonglong SubId = 0;
+    qlonglong Chapter = 0;
+    qlonglong Form = 0;
+    Decoded Content;
+    std::array<Decoded, 4> Options;
+    Decoded Answer;
+    Decoded Analyse;
+    QString Picture, PictureType, AnalysePicture, AnalysePictureType;
+};
+
+struct Chapter {
+    qlonglong Id = 0;
+    QString Name;
+};
+
+struct Bank {
+    QString Name;
+    QStringList CarTypes, Areas, Forms; // lookup rows: the number of a row is its position + 1
+    QList<Chapter> Chapters;
+    QList<Question> Questions; // in ID order, so a question's first row stands for it
+};
+
+// The questions one paper draws from a chapter and form, and how many there are to draw from.
+struct Draw {
+    qlonglong Chapter = 0;
+    int Form = 0;
+    int Need = 0;
+    int Have = 0;
+};
+
+struct Paper {
+    int CarType = 0;
+    int Area = 0;
+    QString Failure; // why the count query failed; empty when it ran
+    QList<Draw> Draws;
+    int Asked() const {
+        int sum = 0;
+        for (const Draw& draw : Draws)
+            sum += qMax(draw.Need, 0);
+        return sum;
+    }
+    int Drawn() const {
+        int sum = 0;
+        for (const Draw& draw : Draws)
+            sum += qBound(0, draw.Need, draw.Have);
+        return sum;
+    }
+};
+
+using PaperKey = std::pair<int, int>; // car type, area
+// Distinct SubIDs per chapter and form: what the paper query draws from.
+using Pools = QMap<std::pair<qlonglong, int>, QSet<qlonglong>>;
+
+// ---- reading ----
+
+TQuery Select(SqlCipherConnection& db, const QString& bank, const QString& sql) {
+    TQuery rows;
+    if (!db.Exec(sql, &rows))
+        throw BankError(bank, 0, 0, db.LastError());
+    return rows;
+}
+
+QStringList FirstColumn(const TQuery& rows) {
+    QStringList values;
+    for (const QVariantList& row : rows.Rows)
+        values.append(row[0].toString());
+    return values;
+}
+
+Decoded Decode(const QVariant& stored) {
+    return CallCodeFunction(&::CodeToStr, stored.toString());
+}
+
+Question ReadQuestion(const QVariantList& row) {
+    Question q;
+    q.Id = row[0].toLongLong();
+    q.SubId = row[1].toLongLong();
+    q.Chapter = row[2].toLongLong();
+    q.Form = row[3].toLongLong();
+    q.Content = Decode(row[4]);
+    for (int option = 0; option < 4; ++option)
+        q.Options[option] = Decode(row[5 + option]);
+    q.Answer = Decode(row[9]);
+    q.Analyse = Decode(row[10]);
+    q.Picture = row[11].toString();
+    q.PictureType = row[12].toString();
+    q.AnalysePicture = row[13].toString();
+    q.AnalysePictureType = row[14].toString();
+    return q;
+}
+
+Bank ReadBankForCheck(SqlCipherConnection& db, const QString& name) {
+    Bank bank;
+    bank.Name = name;
+    // The lookup tables are read as the program reads them: in stored order, no key.
+    bank.CarTypes =
+        FirstColumn(Select(db, name, QStringLiteral("select CarTypeName from CarType")));
+    bank.Areas = FirstColumn(Select(db, name, QStringLiteral("select AreaName from Area")));
+    bank.Forms =
+        FirstColumn(Select(db, name, QStringLiteral("select SubFormatName from SubFormat")));
+    const TQuery chapters = Select(
+        db, name, QStringLiteral("select ChapterID, ChapterName from Chapter order by ChapterID"));
+    for (const QVariantList& row : chapters.Rows)
+        bank.Chapters.append({row[0].toLongLong(), row[1].toString()});
+    const TQuery questions = Select(
+        db, name,
+        QStringLiteral("select ID, SubID, ChapterID, SubFormatID, SubContent, AAnswer, BAnswer, "
+                       "CAnswer, DAnswer, SubAnswer, SubAnalyse, SubContentPic, "
+                       "SubContentPicType, SubAnalysePic, SubAnalysePicType from Sub order by ID"));
+    for (const QVariantList& row : questions.Rows)
+        bank.Questions.append(ReadQuestion(row));
+    return bank;
+}
+
+// ---- papers ----
+
+Pools PoolsOf(const Bank& bank) {
+    Pools pools;
+    for (const Question& q : bank.Questions)
+        pools[{q.Chapter, int(q.Form)}].insert(q.SubId);
+    return pools;
+}
+
+// The chapters and counts the exam's count query gives for a car type and area, and what
+// each chapter and form then has to draw from.
+Paper ComposePaper(SqlCipherConnection& db, const Pools& pools, int carType, int area) {
+    Paper paper{carType, area, {}, {}};
+    const QString countQuery =
+        QStringLiteral("select ChapterID,CardTypeIDCount%1 as CardTypeIDCount from Chapter "
+                       "where (CarTypeSubID = -1 and AreaSubID = -1) or (CarTypeSubID = %1)"
+                       "or (AreaSubID = %2) order by ChapterID")
+            .arg(carType)
+            .arg(area);
+    TQuery counts;
+    if (!db.Exec(countQuery, &counts)) {
+        paper.Failure = db.LastError();
+        return paper;
+    }
+    for (const QVariantList& row : counts.Rows) {
+        const qlonglong chapter = row[0].toLongLong();
+        const int count = row[1].toInt() + (area == 1 && chapter == 1 ? 5 : 0);
+        paper.Draws.append({chapter, TrueFalseForm, count * 3 / 5,
+                            int(pools.value({chapter, TrueFalseForm}).size())});
+        paper.Draws.append(
+            {chapter, ChoiceForm, count * 2 / 5, int(pools.value({chapter, ChoiceForm}).size())});
+    }
+    return paper;
+}
+
+QString PaperName(const Bank& bank, const PaperKey& key) {
+    return QStringLiteral("%1 × %2").arg(bank.CarTypes.value(key.first - 1),
+                                         bank.Areas.value(key.second - 1));
+}
+
+// Papers in few words: "every paper", "货车 × every area", "小车 × 全国, 北京市".
+QStringList DescribePapers(const Bank& bank, QList<PaperKey> papers) {
+    std::sort(papers.begin(), papers.end());
+    papers.erase(std::unique(papers.begin(), papers.end()), papers.end());
+    if (papers.size() == bank.CarTypes.size() * bank.Areas.size())
+        return {QStringLiteral("every paper")};
+    QStringList described;
+    for (int carType = 1; carType <= bank.CarTypes.size(); ++carType) {
+        QStringList areas;
+        for (const PaperKey& key : papers)
+            if (key.first == carType)
+                areas.append(bank.Areas.value(key.second - 1));
+        if (areas.size() == bank.Areas.size())
+            described.append(bank.CarTypes[carType - 1] + QStringLiteral(" × every area"));
+        else if (!areas.isEmpty())
+            described.append(bank.CarTypes[carType - 1] + QStringLiteral(" × ") +
+                             areas.join(QStringLiteral(", ")));
+    }
+    return described;
+}
+
+QString ChapterName(const Bank& bank, qlonglong id) {
+    for (const Chapter& chapter : bank.Chapters)
+        if (chapter.Id == id)
+            return QStringLiteral("chapter %1 %2").arg(id).arg(chapter.Name);
+    return QStringLiteral("chapter %1").arg(id);
+}
+
+QString FormName(const Bank& bank, int form) {
+    return bank.Forms.value(form - 1, QStringLiteral("form %1").arg(form));
+}
+
+// Questions available for each one drawn, rounded down to a tenth so that "2.0" means at
+// least two papers' worth.
+QString Headroom(const Draw& draw) {
+    if (draw.Need <= 0)
+        return QStringLiteral("-");
+    return QString::number(std::floor(10.0 * draw.Have / draw.Need) / 10.0, 'f', 1);
+}
+
+// ---- findings ----
+
+class Findings {
+public:
+    void Add(CheckProblem kind, const QString& what, const QString& where) {
+        EntryFor(kind, what).Where.append(where);
+    }
+    void AddPaper(CheckProblem kind, const QString& what, const PaperKey& paper) {
+        EntryFor(kind, what).Papers.append(paper);
+    }
+    QList<CheckFinding> Finish(const Bank& bank) const {
+        QList<CheckFinding> findings;
+        for (const Entry& entry : Entries)
+            findings.append(
+                {entry.Kind, entry.What,
+                 entry.Papers.isEmpty() ? entry.Where : DescribePapers(bank, entry.Papers)});
+        return findings;
+    }
+
+private:
+    struct Entry {
+        CheckProblem Kind;
+        QString What;
+        QStringList Where;
+        QList<PaperKey> Papers;
+    };
+    Entry& EntryFor(CheckProblem kind, const QString& what) {
+        for (Entry& entry : Entries)
+            if (entry.Kind == kind && entry.What == what)
+                return entry;
+        Entries.append({kind, what, {}, {}});
+        return Entries.last();
+    }
+    QList<Entry> Entries;
+};
+
+void CheckPaper(const Bank& bank, const Paper& paper, Findings& findings) {
+    const PaperKey key{paper.CarType, paper.Area};
+    if (!paper.Failure.isEmpty()) {
+        findings.AddPaper(CheckProblem::NoPaper,
+                          QStringLiteral("no paper: the count query fails (%1)").arg(paper.Failure),
+                          key);
+        return;
+    }
+    if (paper.Asked() != FullPaper)
+        findings.AddPaper(CheckProblem::PaperSize,
+                          QStringLiteral("the chapter counts give a paper of %1 questions, not %2")
+                              .arg(paper.Asked())
+                              .arg(FullPaper),
+                          key);
+    for (const Draw& draw : paper.Draws) {
+        if (draw.Need <= 0 || draw.Have >= PapersWithoutRepeat * draw.Need)
+            continue;
+        const QString where = ChapterName(bank, draw.Chapter) + ", " + FormName(bank, draw.Form);
+        if (draw.Have < draw.Need)
+            findings.AddPaper(CheckProblem::FewQuestions,
+                              QStringLiteral("too few questions in %1: %2, a paper draws %3")
+                                  .arg(where)
+                                  .arg(draw.Have)
+                                  .arg(draw.Need),
+                              key);
+        else
+            findings.AddPaper(
+                CheckProblem::LowHeadroom,
+                QStringLiteral("headroom %1 in %2: %3 questions for %4 drawn, two papers need %5")
+                    .arg(Headroom(draw), where)
+                    .arg(draw.Have)
+                    .arg(draw.Need)
+                    .arg(PapersWithoutRepeat * draw.Need),
+                key);
+    }
+}
+
+// Questions that stand in two pools of one paper and may so be drawn twice into it.
+QStringList RepeatNotes(const Bank& bank, const QList<Paper>& papers, const Pools& pools) {
+    QMap<QString, QList<PaperKey>> repeats;
+    for (const Paper& paper : papers) {
+        QMap<qlonglong, QList<qlonglong>> chaptersOf;
+        for (const Draw& draw : paper.Draws)
+            if (draw.Need > 0)
+                for (qlonglong subId : pools.value({draw.Chapter, draw.Form}))
+                    chaptersOf[subId].append(draw.Chapter);
+        for (auto it = chaptersOf.cbegin(); it != chaptersOf.cend(); ++it) {
+            if (it.value().size() < 2)
+                continue;
+            QStringList chapters;
+            for (qlonglong chapter : it.value())
+                chapters.append(QString::number(chapter));
+            repeats[QStringLiteral("question %1 stands in chapters %2 and may appear twice in "
+                                   "one paper")
+                        .arg(it.key())
+                        .arg(chapters.join(QStringLiteral(", ")))]
+                .append({paper.CarType, paper.Area});
+        }
+    }
+    QStringList notes;
+    for (auto it = repeats.cbegin(); it != repeats.cend(); ++it)
+        notes.append(it.key() + ": " + DescribePapers(bank, it.value()).join(QStringLiteral("; ")));
+    return notes;
+}
+
+// ---- questions ----
+
+void CheckForm(const Question& q, int forms, Findings& findings) {
+    const QString id = QString::number(q.Id);
+    if (q.Form < 1 || q.Form > forms) {
+        findings.Add(CheckProblem::BrokenForm,
+                     QStringLiteral("question form %1 is not in SubFormat").arg(q.Form), id);
+        return;
+    }
+    const bool optionA = q.Options[0] && !q.Options[0]->trimmed().isEmpty();
+    const bool choice = q.Form == ChoiceForm || (q.Form != TrueFalseForm && optionA);
+    int filled = 0;
+    for (const Decoded& option : q.Options)
+        filled += option && !option->trimmed().isEmpty();
+    if (choice && filled < 4)
+        findings.Add(CheckProblem::BrokenForm,
+                     QStringLiteral("a choice question without four options"), id);
+    if (!choice && filled > 0)
+        findings.Add(CheckProblem::BrokenForm, QStringLiteral("a true/false question with options"),
+                     id);
+    if (!q.Answer)
+        return;
+    if (choice && !Letters().contains(*q.Answer))
+        findings.Add(CheckProblem::BrokenForm,
+                     QStringLiteral("a choice question not answered A, B, C or D"), id);
+    if (!choice && !Judgements().contains(*q.Answer))
+        findings.Add(CheckProblem::BrokenForm,
+                     QStringLiteral("a true/false question not answered 对 or 错"), id);
+}
+
+void CheckTexts(const Question& q, Findings& findings) {
+    const QString id = QString::number(q.Id);
+    const std::pair<const Decoded*, const char*> texts[] = {
+        {&q.Content, "question text"}, {&q.Options[0], "option A"}, {&q.Options[1], "option B"},
+        {&q.Options[2], "option C"},   {&q.Options[3], "option D"}, {&q.Answer, "answer"},
+        {&q.Analyse, "explanation"}};
+    for (const auto& [text, name] : texts)
+        if (!*text)
+            findings.Add(CheckProblem::Undecodable,
+                         QStringLiteral("%1 cannot be decoded").arg(QLatin1String(name)), id);
+    if (q.Analyse && q.Analyse->trimmed().isEmpty())
+        findings.Add(CheckProblem::NoExplanation, QStringLiteral("no explanation"), id);
+}
+
+// Pictures inside a question's text and options: every "&name.type&" between one "&" and
+// the next, shown as the picture "S" + name of the question picture library.
+QList<std::pair<QString, QString>> TextPictures(const Question& q) {
+    QString text = q.Content.value_or(QString());
+    for (const Decoded& option : q.Options)
+        text += QStringLiteral("\n\n") + option.value_or(QString());
+    QList<std::pair<QString, QString>> pictures;
+    for (qsizetype first = text.indexOf(u'&'); first >= 0;) {
+        const qsizetype second = text.indexOf(u'&', first + 1);
+        if (second < 0)
+            break;
+        const QString inner = text.mid(first + 1, second - first - 1);
+        const qsizetype dot = inner.indexOf(u'.');
+        pictures.append({QStringLiteral("S") + (dot < 0 ? inner : inner.left(dot)),
+                         dot < 0 ? QString() : inner.mid(dot + 1)});
+        first = text.indexOf(u'&', second + 1);
+    }
+    return pictures;
+}
+
+// Asks the picture library once per picture and remembers what is wrong with it.
+class PictureCheck {
+public:
+    PictureCheck(const QuestionPictures& pictures, Findings& findings)
+        : Pictures(pictures), Out(findings) {}
+
+    // `inText`: the picture is inserted into a text, which takes only jpg and png.
+    void Check(const Question& q, const QString& name, const QString& type, bool inText) {
+        const QString picture = type.isEmpty() ? name : name + "." + type;
+        Named.insert(picture);
+        if (!Pictures.Unavailable.isEmpty())
+            return;
+        const QString key = picture + (inText ? QStringLiteral(" in text") : QString());
+        if (!Verdicts.contains(key))
+            Verdicts.insert(key, Verdict(name, type, inText));
+        if (!Verdicts[key].isEmpty())
+            Out.Add(CheckProblem::MissingPicture,
+                    QStringLiteral("picture %1 %2").arg(picture, Verdicts[key]),
+                    QString::number(q.Id));
+    }
+    int NamedCount() const { return int(Named.size()); }
+
+private:
+    QString Verdict(const QString& name, const QString& type, bool inText) const {
+        const QString lower = type.toLower();
+        if (inText && lower != QLatin1String("jpg") && lower != QLatin1String("png"))
+            return QStringLiteral("cannot stand in a text (only jpg and png can)");
+        const QString path = Pictures.Find(name, type);
+        if (path.isEmpty())
+            return QStringLiteral("is not in the question picture library");
+        try {
+            ReadPictureFile(path);
+        } catch (const std::exception& error) {
+            return QStringLiteral("cannot be shown: %1").arg(QString::fromUtf8(error.what()));
+        }
+        return {};
+    }
+
+    const QuestionPictures& Pictures;
+    Findings& Out;
+    QSet<QString> Named;
+    QHash<QString, QString> Verdicts; // picture → what is wrong, empty when nothing
+};
+
+// Checks every row of the bank; returns how many rows name a picture.
+int CheckQuestions(const Bank& bank, PictureCheck& pictures, Findings& findings) {
+    int withPictures = 0;
+    for (const Question& q : bank.Questions) {
+        CheckTexts(q, findings);
+        CheckForm(q, int(bank.Forms.size()), findings);
+        const QList<std::pair<QString, QString>> inText = TextPictures(q);
+        if (!q.Picture.isEmpty())
+            pictures.Check(q, q.Picture, q.PictureType, false);
+        if (!q.AnalysePicture.isEmpty())
+            pictures.Check(q, q.AnalysePicture, q.AnalysePictureType, true);
+        for (const auto& [picture, type] : inText)
+            pictures.Check(q, picture, type, true);
+        withPictures += !q.Picture.isEmpty() || !q.AnalysePicture.isEmpty() || !inText.isEmpty();
+    }
+    return withPictures;
+}
+
+// ---- overview ----
+
+// Columns in a terminal: CJK characters take two.
+int DisplayWidth(const QString& text) {
+    int width = 0;
+    for (QChar c : text)
+        width += c.unicode() >= 0x2E80 && c.unicode() < 0xFF61 ? 2 : 1;
+    return width;
+}
+
+QString Pad(const QString& text, int width) {
+    return text + QString(qMax(0, width - DisplayWidth(text)), u' ');
+}
+
+QString PapersOverview(const Bank& bank, const QList<Paper>& papers) {
+    QString text = QStringLiteral("Papers by car type × area: questions drawn, then per chapter "
+                                  "the headroom of %1/%2\n(questions available ÷ drawn, \"-\" "
+                                  "where none are drawn; two papers without a repeat need 2):\n")
+                       .arg(FormName(bank, TrueFalseForm), FormName(bank, ChoiceForm));
+    int nameWidth = 0;
+    for (const Paper& paper : papers)
+        nameWidth = qMax(nameWidth, DisplayWidth(PaperName(bank, {paper.CarType, paper.Area})));
+    for (const Paper& paper : papers) {
+        QString line = "  " + Pad(PaperName(bank, {paper.CarType, paper.Area}), nameWidth);
+        if (!paper.Failure.isEmpty()) {
+            text += line + QStringLiteral("  no paper\n");
+            continue;
+        }
+        line += QStringLiteral("%1 ").arg(paper.Drawn(), 5);
+        // The draws come in pairs per chapter: form 1, then form 2.
+        for (qsizetype i = 0; i + 1 < paper.Draws.size(); i += 2)
+            line += Pad(QStringLiteral(" %1:%2/%3")
+                            .arg(paper.Draws[i].Chapter)
+                            .arg(Headroom(paper.Draws[i]), Headroom(paper.Draws[i + 1])),
+                        13);
+        while (line.endsWith(u' '))
+            line.chop(1);
+        text += line + "\n";
+    }
+    return text;
+}
+
+QString ChaptersOverview(const Bank& bank, const Pools& pools) {
+    QString text = QStringLiteral("Chapters: questions to draw from, per form:\n");
+    int nameWidth = 0;
+    for (const Chapter& chapter : bank.Chapters)
+        nameWidth = qMax(nameWidth, DisplayWidth(chapter.Name));
+    for (const Chapter& chapter : bank.Chapters)
+        text += QStringLiteral("  %1 %2  %3 %4  %5 %6\n")
+                    .arg(chapter.Id, 3)
+                    .arg(Pad(chapter.Name, nameWidth), FormName(bank, TrueFalseForm))
+                    .arg(pools.value({chapter.Id, TrueFalseForm}).size(), 4)
+                    .arg(FormName(bank, ChoiceForm))
+                    .arg(pools.value({chapter.Id, ChoiceForm}).size(), 4);
+    return text;
+}
+
+QString Share(int count, int total) {
+    return QStringLiteral("%1 (%2%)").arg(count).arg(total ? qRound(100.0 * count / total) : 0);
+}
+
+// The answers of the questions (each by its first row), and notes where they lean.
+QString AnswersOverview(const Bank& bank, QStringList& notes) {
+    QSet<qlonglong> seen;
+    QMap<QString, int> tally;
+    int choices = 0, judgements = 0;
+    for (const Question& q : bank.Questions) {
+        if (seen.contains(q.SubId) || !q.Answer)
+            continue;
+        seen.insert(q.SubId);
+        ++tally[*q.Answer];
+        choices += Letters().contains(*q.Answer);
+        judgements += Judgements().contains(*q.Answer);
+    }
+    const auto line = [&](const QStringList& answers, int total, double leanBelow) {
+        QStringList parts;
+        for (const QString& answer : answers) {
+            parts.append(answer + " " + Share(tally.value(answer), total));
+            if (total > 0 && tally.value(answer) < leanBelow * total)
+                notes.append(QStringLiteral("answers lean: %1 is the answer of only %2 of %3")
+                                 .arg(answer, Share(tally.value(answer), total))
+                                 .arg(total));
+        }
+        return QStringLiteral("%1 questions: ").arg(total) + parts.join(QStringLiteral(", "));
+    };
+    return QStringLiteral("Answers: choice %1; true/false %2\n")
+        .arg(line(Letters(), choices, 0.15), line(Judgements(), judgements, 0.3));
+}
+
+QString FormatWhere(const QStringList& where) {
+    if (where.size() <= WhereShown)
+        return where.join(QStringLiteral(", "));
+    return where.first(WhereShown).join(QStringLiteral(", ")) +
+           QStringLiteral(" … (%1 in all)").arg(where.size());
+}
+
+} // namespace
+
+bool BankCheckReport::Has(CheckProblem kind) const {
+    return std::any_of(Problems.begin(), Problems.end(),
+                       [kind](const CheckFinding& finding) { return finding.Kind == kind; });
+}
+
+QString BankCheckReport::Text() const {
+    QString text = Overview;
+    if (!Notes.isEmpty())
+        text += QStringLiteral("\nNotes (no fault):\n  - ") + Notes.join(QStringLiteral("\n  - ")) +
+                "\n";
+    if (Passed())
+        return text + QStringLiteral("\nResult: passed, no problem found.\n");
+    text += QStringLiteral("\nProblems:\n");
+    for (const CheckFinding& finding : Problems)
+        text += QStringLiteral("  - %1: %2\n").arg(finding.What, FormatWhere(finding.Where));
+    return text + QStringLiteral("\nResult: FAILED, %1 problem(s).\n").arg(Problems.size());
+}
+
+QuestionPictures BindQuestionPictures() {
+    QStringList missing;
+    for (const QString& what : LoadLibraries())
+        if (what.startsWith(QLatin1String("SubImage.so")))
+            missing.append(what);
+    if (!missing.isEmpty())
+        return {QStringLiteral("%1 cannot be loaded beside the program").arg(missing.join(", ")),
+                {}};
+    return {{}, &LoadSubImage};
+}
+
+BankCheckReport CheckBank(const QString& bankFile, const QuestionPictures& pictures,
+                          const QByteArray& key) {
+    const QString name = QFileInfo(bankFile).fileName();
+    SqlCipherConnection db(key);
+    if (!db.Open(bankFile))
+        throw BankError(name, 0, 0, db.LastError());
+    const Bank bank = ReadBankForCheck(db, name);
+    const Pools pools = PoolsOf(bank);
+
+    BankCheckReport report;
+    Findings findings;
+    if (!pictures.Unavailable.isEmpty())
+        findings.Add(CheckProblem::PictureLibrary, pictures.Unavailable,
+                     QStringLiteral("pictures not checked"));
+    QList<Paper> papers;
+    for (int carType = 1; carType <= bank.CarTypes.size(); ++carType)
+        for (int area = 1; area <= bank.Areas.size(); ++area) {
+            papers.append(ComposePaper(db, pools, carType, area));
+            CheckPaper(bank, papers.last(), findings);
+        }
+    report.Notes = RepeatNotes(bank, papers, pools);
+
+    PictureCheck pictureCheck(pictures, findings);
+    const int withPictures = CheckQuestions(bank, pictureCheck, findings);
+
+    QSet<qlonglong> subIds;
+    for (const Question& q : bank.Questions)
+        subIds.insert(q.SubId);
+    report.Overview =
+        QStringLiteral("Question bank %1: %2 questions in %3 rows, %4 chapters, car types %5, "
+                       "areas %6\n\n")
+            .arg(name)
+            .arg(subIds.size())
+            .arg(bank.Questions.size())
+            .arg(bank.Chapters.size())
+            .arg(bank.CarTypes.join(QStringLiteral(", ")), bank.Areas.join(QStringLiteral(", "))) +
+        PapersOverview(bank, papers) + "\n" + ChaptersOverview(bank, pools) + "\n" +
+        AnswersOverview(bank, report.Notes) +
+        QStringLiteral("Pictures: %1 named by %2 question rows, %3\n")
+            .arg(pictureCheck.NamedCount())
+            .arg(withPictures)
+            .arg(pictures.Unavailable.isEmpty() ? QStringLiteral("asked of SubImage.so")
+                                                : QStringLiteral("not checked"));
+    report.Problems = findings.Finish(bank);
+    return report;
+}
