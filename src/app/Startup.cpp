@@ -41,11 +41,18 @@ private:
     bool Active;
 };
 
-// The answer-code library is indispensable; a missing picture library only costs pictures.
+// The answer-code library is indispensable; a missing picture library only costs pictures,
+// so it is named once and the program goes on.
 bool CheckLibraries() {
     const QStringList missing = LoadLibraries();
-    if (EncryptionLoaded())
+    if (EncryptionLoaded()) {
+        if (!missing.isEmpty())
+            ShowMessageBox(nullptr,
+                           QStringLiteral("缺少程序库：") + missing.join(QStringLiteral("，")) +
+                               QStringLiteral("，相关图片和声音将无法显示。"),
+                           MsgIcon::Warning);
         return true;
+    }
     const QStringList encryption = missing.filter(QStringLiteral("libEncryption"));
     ShowMessageBox(nullptr,
                    QStringLiteral("缺少程序库：") +

@@ -157,6 +157,16 @@ private slots:
         QVERIFY(!result.output.contains("main window shown"));
     }
 
+    void missingPictureLibrariesAreNamedAndTheProgramGoesOn() {
+        Installation installation(kLibraryAndBank + QStringList{"MainImage.so"});
+        QTemporaryDir runtime;
+        const RunResult result = RunToEnd(installation, runtime.path());
+        QCOMPARE(result.code, 0);
+        QVERIFY2(result.messages.contains("SubImage.so"), qPrintable(result.messages));
+        QVERIFY(!result.messages.contains("MainImage.so"));
+        QVERIFY(result.output.contains("main window shown"));
+    }
+
     void missingOrDamagedBankEndsWithTheConnectionMessage() {
         for (const bool damaged : {false, true}) {
             Installation installation({"libEncryption.so"});
