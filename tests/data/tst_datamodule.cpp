@@ -65,6 +65,38 @@ private slots:
         QCOMPARE(CodeToStr("not a code"), QString());
     }
 
+    void everyStatementShapeRunsOnTheSampleBank() {
+        const auto rows = [](const QString& sql) {
+            TQuery query;
+            return ExecLocalSQL(query, sql, "open", false) ? query.RecordCount() : -1;
+        };
+        QCOMPARE(rows("select AreaName from Area"), 6);
+        QCOMPARE(rows("select CarTypeName, CarTypeDesc from CarType"), 3);
+        QCOMPARE(rows("select SubFormatName from SubFormat"), 2);
+        QCOMPARE(rows("select SubHardEasyName from SubHardEasy"), 3);
+        QCOMPARE(rows("select SubTypeName from SubType"), 5);
+        QCOMPARE(rows("select * from Chapter where (CarTypeSubID = -1 and AreaSubID = -1) or "
+                      "(CarTypeSubID = 3)or (AreaSubID = 4) order by ChapterID"),
+                 9);
+        for (int carType = 1; carType <= 3; ++carType)
+            QCOMPARE(rows("select ChapterID,CardTypeIDCount" + QString::number(carType) +
+                          " as CardTypeIDCount from Chapter where (CarTypeSubID = -1 and "
+                          "AreaSubID = -1) or (CarTypeSubID = 1)or (AreaSubID = 3) order by "
+                          "ChapterID"),
+                     8); // chapters 1-7 and the chapter of area 3
+        QVERIFY(rows("select s.* from Sub s inner join (select min(Sub.ID) as SelID, Sub.SubID "
+                     "from Sub inner join Chapter on Sub.ChapterID=Chapter.ChapterID where "
+                     "((CarTypeSubID = -1 and AreaSubID = -1) or (CarTypeSubID = 1) or "
+                     "(AreaSubID = 3)) and SubAnswer = '" +
+                     StrToCode("对") +
+                     "' group by SubID) p on s.ID=p.SelID order by rnd(s.SubID)") > 0);
+        QVERIFY(rows("select DriveTeachID, DriveTeachSecondName from DriveTeach where "
+                     "DriveTeachFirstName= '交通法规' order by DriveTeachID") >= 0);
+        QVERIFY(rows("select b.DriveTeachFirstName,a.* from DriveTeachList a inner join "
+                     "DriveTeach b on a.DriveTeachID=b.DriveTeachID where b.DriveTeachID "
+                     "between 32 and 41 order by a.DriveTeachID") >= 0);
+    }
+
     void modesOpenExecuteAndActive() {
         TQuery query;
         QVERIFY(ExecLocalSQL(query, "select SubID, WrongMark from Sub order by ID", "Open", true));
