@@ -32,6 +32,16 @@ std::string SelectExeVersionCommand() {
     return "exec procSelectExeVersion ";
 }
 
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
 namespace {
 
 enum class ArgKind { Text, Integer };
@@ -41,17 +51,6 @@ struct Argument {
     std::string Text;
     long long Integer = 0;
 };
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 // Reads the text left to right; every Read* either consumes what it read or fails.
 class Scanner {

@@ -19,6 +19,9 @@ std::string SelectGradeCommand(std::string_view empId, int minMark);
 // "exec procSelectExeVersion " with its trailing blank and no arguments.
 std::string SelectExeVersionCommand();
 
+// Compares ASCII letters without regard to case, every other byte exactly.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 struct InsertGrade {
     std::string EmpID;
     std::string EmpName;

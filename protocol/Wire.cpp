@@ -1,5 +1,7 @@
 #include "protocol/Wire.h"
 
+#include "protocol/CommandText.h"
+
 #include <nlohmann/json.hpp>
 
 namespace protocol {
@@ -41,15 +43,7 @@ std::string ProviderPath(std::string_view provider) {
 }
 
 bool IsExecuteMode(std::string_view mode) {
-    static constexpr std::string_view execute = "execute";
-    if (mode.size() != execute.size())
-        return false;
-    for (size_t i = 0; i < mode.size(); ++i) {
-        const char c = mode[i];
-        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != execute[i])
-            return false;
-    }
-    return true;
+    return EqualsIgnoringCase(mode, "execute");
 }
 
 bool IsDateTimeColumn(std::string_view column) {
