@@ -3,7 +3,6 @@
 // call from a worker thread.
 #include "../server/ServiceProcess.h"
 #include "data/MessageBox.h"
-#include "data/RemoteConnection.h"
 #include "data/uDataModule.h"
 #include "data/uProc.h"
 #include "protocol/CommandText.h"
@@ -204,17 +203,6 @@ private slots:
         QVERIFY(!ExecRemoteSQL(query, Select("x", 90), "Active", true));
         QCOMPARE(MessageBoxHook::Recorded(), QStringList{CommandFailed});
         QCOMPARE(query.RecordCount(), 0);
-    }
-
-    void connectionOpensAndClosesOnItsOwn() {
-        TServerConnection connection("127.0.0.1", Service->Port());
-        QVERIFY(ConnectServer(connection));
-        QVERIFY(connection.Connected);
-        QVERIFY(DisconnectServer(connection));
-        QVERIFY(!connection.Connected);
-        TServerConnection nowhere("127.0.0.1", 1);
-        QVERIFY(!ConnectServer(nowhere));
-        QVERIFY(!nowhere.Connected);
     }
 
     void workerThreadCallsWithoutMessages() {

@@ -31,6 +31,13 @@ QString J(const json& value) {
     return QString::fromStdString(value.dump());
 }
 
+// A request body; `checked` false writes the command's bytes as they are, even invalid UTF-8.
+QByteArray Body(const std::string& command, const std::string& mode, bool checked = true) {
+    if (checked)
+        return QByteArray::fromStdString(json{{"command", command}, {"mode", mode}}.dump());
+    return QByteArray::fromStdString("{\"command\":\"" + command + "\",\"mode\":\"" + mode + "\"}");
+}
+
 } // namespace
 
 class TestGradeService : public QObject {
@@ -126,32 +133,6 @@ private slots:
         QVERIFY(answer.Body["rows"].is_array() && answer.Body["rows"].empty());
     }
 
-    void modesDecideBetweenExecutingAndFetching_data() {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<bool>("fetches");
-        QTest::newRow("EXECUTE") << "EXECUTE" << false;
-        QTest::newRow("Execute") << "Execute" << false;
-        QTest::newRow("execute") << "execute" << false;
-        QTest::newRow("Active") << "Active" << true;
-        QTest::newRow("Open") << "Open" << true;
-        QTest::newRow("other text") << "whatever" << true;
-    }
-
-    void modesDecideBetweenExecutingAndFetching() {
-        QFETCH(QString, mode);
-        QFETCH(bool, fetches);
-        const std::string id = UniqueId();
-        QCOMPARE(PostCommand(Port, protocol::InsertGradeCommand(id, "m", 60, 92), "Execute").Status,
-                 200);
-        const auto answer =
-            PostCommand(Port, protocol::SelectGradeCommand(id, 90), mode.toStdString());
-        QCOMPARE(answer.Status, 200);
-        QCOMPARE(answer.Body.contains("rows"), fetches);
-        QCOMPARE(answer.Body.contains("rowsAffected"), !fetches);
-        if (fetches)
-            QCOMPARE(int(answer.Body["rows"].size()), 1);
-    }
-
     void argumentsOutOfRangeAreRefusedAndNotStored_data() {
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("name");
@@ -226,30 +207,19 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("status");
-        const QByteArray select = R"({"command":"exec procSelectGrade '1',90","mode":"Active"})";
+        const QByteArray select = Body(protocol::SelectGradeCommand("1", 90), "Active");
+        const QString open = "/providers/dspClient1";
         QTest::newRow("unknown provider") << "/providers/dspClient4" << select << 404;
         QTest::newRow("no provider") << "/providers/" << select << 404;
         QTest::newRow("unknown path") << "/grades" << select << 404;
-        QTest::newRow("unknown procedure")
-            << "/providers/dspClient1"
-            << QByteArray(R"({"command":"exec procDropAll","mode":"Active"})") << 400;
         QTest::newRow("malformed text")
-            << "/providers/dspClient1"
-            << QByteArray(R"({"command":"exec procSelectGrade '1,90","mode":"Active"})") << 400;
-        QTest::newRow("text instead of number")
-            << "/providers/dspClient1"
-            << QByteArray(R"({"command":"exec procSelectGrade '1','90'","mode":"Active"})") << 400;
-        QTest::newRow("not json") << "/providers/dspClient1" << QByteArray("exec x") << 400;
-        QTest::newRow("no mode") << "/providers/dspClient1"
-                                 << QByteArray(R"({"command":"exec procSelectExeVersion"})") << 400;
+            << open << Body("exec procSelectGrade \'1,90", "Active") << 400;
+        QTest::newRow("not json") << open << QByteArray("exec x") << 400;
+        QTest::newRow("no mode") << open << QByteArray("{\"command\":\"exec x\"}") << 400;
         QTest::newRow("invalid utf-8")
-            << "/providers/dspClient1"
-            << QByteArray("{\"command\":\"exec procSelectGrade '\xff',90\",\"mode\":\"Open\"}")
-            << 400;
+            << open << Body("exec procSelectGrade \'\xff\',90", "Open", false) << 400;
         QTest::newRow("oversized body")
-            << "/providers/dspClient1"
-            << QByteArray(R"({"command":"exec procSelectGrade ')") + QByteArray(100000, 'a') +
-                   QByteArray(R"(',90","mode":"Open"})")
+            << open << Body(protocol::SelectGradeCommand(std::string(100000, 'a'), 90), "Open")
             << 413;
     }
 
