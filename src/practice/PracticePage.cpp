@@ -248,6 +248,8 @@ void TPracticePage::ShowSubPicture(const TSub& sub) {
                              ? QString()
                              : LoadSubImage(sub.SubContentPic, sub.SubContentPicType);
     LoadPictureFile(imgSubPic, file);
+    // An empty frame would only hide the end of long lines of the question text.
+    pnlMain3->setVisible(!file.isEmpty());
     const QPixmap picture = imgSubPic->pixmap();
     if (!picture.isNull() &&
         (picture.width() > imgSubPic->width() || picture.height() > imgSubPic->height()))

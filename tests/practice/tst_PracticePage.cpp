@@ -112,7 +112,8 @@ class TestPracticePage : public QObject {
 private slots:
     void initTestCase() {
         TestSupport::UseFreshDataFolder(true);
-        QVERIFY(LoadLibraries().isEmpty());
+        LoadLibraries();
+        QVERIFY(EncryptionLoaded());
         dmMain = new TdmMain();
         dmMain->DataModuleCreate(AppPaths::BankFile());
         QVERIFY(dmMain->Connected());
