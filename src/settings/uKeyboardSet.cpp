@@ -33,11 +33,15 @@ const TKeyRow KeyRows[] = {
 
 QComboBox* MakeKeyList(QWidget* panel, const TKeyRow& row) {
     auto* label = new QLabel(QString::fromUtf8(row.Text), panel);
+    label->setFont(panel->window()->font());
     label->move(10, row.LabelTop);
     label->adjustSize();
     auto* list = new QComboBox(panel);
     list->setObjectName(QString::fromLatin1(row.ListName));
     list->setGeometry(row.ListLeft, row.ListTop, 85, 22);
+    QFont listFont = label->font();
+    listFont.setPixelSize(12);
+    list->setFont(listFont);
     if (row.Navigation) {
         list->addItems({QStringLiteral("PageUp"), QStringLiteral("PageDown")});
     } else {
@@ -82,8 +86,11 @@ TfrmKeyboardSet::TfrmKeyboardSet(TKeyMap& keyMap, QWidget* owner)
     setObjectName(QStringLiteral("frmKeyboardSet"));
     setWindowTitle(QStringLiteral("键盘设置"));
     setFixedSize(455, 440);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
+    // The rows' captions leave a gap of spaces for their lists, measured in the half-width
+    // Latin letters of 宋体; a monospaced CJK face keeps those metrics where 宋体 is missing.
+    QFont font;
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("Noto Sans Mono CJK SC")});
+    font.setPixelSize(14);
     setFont(font);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(237, 247, 245));
