@@ -125,6 +125,7 @@ BENCHMARK(ShowSubEach)->Unit(benchmark::kMicrosecond);
 // Prints the usual table and keeps each benchmark's mean real time for the ratios.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
+    TRatioReporter() : ConsoleReporter(OO_Tabular) {}
     std::map<std::string, double> Seconds;
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
