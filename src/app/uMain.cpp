@@ -11,13 +11,18 @@
 #include "exam/MockExamPage.h"
 #include "online/MainPage.h"
 #include "practice/FilterTestPage.h"
+#include "practice/KeyRules.h"
 #include "practice/PathBar.h"
-#include "practice/SubListPage.h"
+#include "practice/PracticePage.h"
+#include "practice/PracticeRules.h"
+#include "settings/uKeyboardSet.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QStackedWidget>
@@ -54,7 +59,7 @@ const NavigationItem kMoreOptionItems[] = {
     {"意见反馈", "nav_feedback", nullptr},
     {"软件更新", "nav_update", nullptr},
     {"成绩查询", "nav_grade", &TfrmMain::grpMoreOptionItems4Click},
-    {"键盘设置", "nav_keyboard", nullptr},
+    {"键盘设置", "nav_keyboard", &TfrmMain::grpMoreOptionItems5Click},
 };
 const NavigationItem kDriveTeachItems[] = {
     {"交通法规", "nav_traffic_rules", &TfrmMain::grpDriveTeachItemsClick},
@@ -114,6 +119,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
         move(screen->availableGeometry().center() - rect().center());
     if (!frmMain)
         frmMain = this;
+    qApp->installEventFilter(this);
     FormCreate();
 }
 
@@ -195,7 +201,7 @@ void TfrmMain::BuildMenu() {
 void TfrmMain::BuildPages() {
     tsMainPage = new MainPage;
     tsGradeQuery = new GradeQueryPage;
-    tsSubList = new SubListPage;
+    tsSubList = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
     tsStudyTogether = new StudyTogetherPage;
     tsList = new ListPage;
     tsFilterTest = new FilterTestPage;
@@ -292,12 +298,32 @@ void TfrmMain::grpSubExerciseItems1Click() {
     ShowPage(tsList);
 }
 
-void TfrmMain::grpSubExerciseItems2Click() {
+void TfrmMain::StartPractice(const QString& mode, const QString& extra, int order) {
+    if (!LoadPractice(extra, order))
+        return;
+    PathItems = {QStringLiteral("【") + DriverInfo.SubCarTypeName + QStringLiteral("】"),
+                 ModePathText(mode, QuestionCount(SubList)), QString()};
+    SetPathBar(PathItems);
     ShowPage(tsSubList);
+    tsSubList->FocusGrid();
+}
+
+bool TfrmMain::LoadPractice(const QString& Extra, int Order) {
+    return tsSubList->LoadPractice(Extra, Order);
+}
+
+void TfrmMain::LoadSubList(TQuery& DataSet) {
+    tsSubList->LoadSubList(DataSet);
+}
+
+void TfrmMain::grpSubExerciseItems2Click() {
+    StartPractice(QStringLiteral("顺序练习"), PracticeMode::AllQuestions,
+                  PracticeMode::ChapterOrder);
 }
 
 void TfrmMain::grpSubExerciseItems3Click() {
-    ShowPage(tsSubList);
+    StartPractice(QStringLiteral("随机练习"), PracticeMode::AllQuestions,
+                  PracticeMode::RandomOrder);
 }
 
 void TfrmMain::grpSubExerciseItems4Click() {
@@ -305,7 +331,8 @@ void TfrmMain::grpSubExerciseItems4Click() {
 }
 
 void TfrmMain::grpSubExerciseItems5Click() {
-    ShowPage(tsSubList);
+    StartPractice(QStringLiteral("错题练习"), PracticeMode::WrongQuestions,
+                  PracticeMode::ChapterOrder);
 }
 
 void TfrmMain::grpSubExerciseItems6Click() {
@@ -323,6 +350,24 @@ void TfrmMain::grpMoreOptionItems0Click() {
 
 void TfrmMain::grpMoreOptionItems4Click() {
     ShowPage(tsGradeQuery);
+}
+
+void TfrmMain::grpMoreOptionItems5Click() {
+    TfrmKeyboardSet dialog(KeyMap, this);
+    dialog.exec();
+}
+
+bool TfrmMain::FormKeyDown(QKeyEvent& Key) {
+    if (pcMain->currentWidget() != tsSubList)
+        return false;
+    return tsSubList->FormKeyDown(WindowsKeyCode(Key));
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        return FormKeyDown(*static_cast<QKeyEvent*>(event));
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "practice/TSub.h"
 #include "settings/Configure.h"
 
 #include <QStringList>
@@ -14,12 +15,14 @@ class MainPage;
 class MockExamPage;
 class PathBar;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QStackedWidget;
 class QSystemTrayIcon;
 class ShowImagePage;
 class StudyTogetherPage;
-class SubListPage;
+class TPracticePage;
+class TQuery;
 
 // The window caption: "Veltrano助手V1.4（" + car type name and description + "）【" + area + "】".
 QString MainTitleText(const TDriverInfo& driver);
@@ -57,12 +60,24 @@ public:
     void grpDriveTeachItemsClick();
     void grpMoreOptionItems0Click();
     void grpMoreOptionItems4Click();
+    void grpMoreOptionItems5Click();
+
+    // The practice set: loads the learner's questions narrowed by `Extra` in chapter order
+    // (Order 1) or random order, resets the practice page and shows question 1; false, with
+    // everything as it was, when no question was loaded.
+    bool LoadPractice(const QString& Extra, int Order);
+    // Replaces SubList by the rows of an open result and numbers the question grid for it.
+    void LoadSubList(TQuery& DataSet);
+    // Keys reach the window before the focused control; true when the key was used.
+    bool FormKeyDown(QKeyEvent& Key);
 
     // Shared state.
     bool FirstShow = true;
     TDriverInfo DriverInfo;
     TKeyMap KeyMap;
     QStringList PathItems;
+    TSubList SubList;
+    int SubIndex = 0;
 
     // Controls, named as in the window's design.
     QWidget* pnlScreen;
@@ -79,7 +94,7 @@ public:
     QStackedWidget* pcMain;
     MainPage* tsMainPage;
     GradeQueryPage* tsGradeQuery;
-    SubListPage* tsSubList;
+    TPracticePage* tsSubList;
     StudyTogetherPage* tsStudyTogether;
     ListPage* tsList;
     FilterTestPage* tsFilterTest;
@@ -92,12 +107,14 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildScreen();
     void BuildHead();
     void BuildMenu();
     void BuildPages();
+    void StartPractice(const QString& mode, const QString& extra, int order);
 };
 
 // The main window of the run; null while none exists.

@@ -73,13 +73,19 @@ QTextEdit* MakeRichText(QWidget* parent, const char* name, const QFont& font) {
     return edit;
 }
 
+// The data module's shared query; while no bank is open (no data module), a stand-in lets
+// the query helper report the missing connection instead of the page failing.
+TQuery& SharedQuery() {
+    static TQuery standIn;
+    return dmMain ? dmMain->adoqSub : standIn;
+}
+
 } // namespace
 
 TPracticePage::TPracticePage(TSubList& subList, int& subIndex, const TKeyMap& keyMap,
                              const TDriverInfo& driverInfo, QWidget* parent)
-    : QWidget(parent), SubList(subList), SubIndex(subIndex), KeyMap(keyMap),
-      DriverInfo(driverInfo) {
-    setObjectName(QStringLiteral("tsSubList"));
+    : TPage(QStringLiteral("tsSubList"), QStringLiteral("试题练习"), parent), SubList(subList),
+      SubIndex(subIndex), KeyMap(keyMap), DriverInfo(driverInfo) {
     setFont(SongFont(14, false));
     BuildUpperPanel();
     BuildLowerPanel();
@@ -197,7 +203,7 @@ void TPracticePage::LoadSubList(TQuery& dataSet) {
 }
 
 bool TPracticePage::LoadPractice(const QString& extra, int order) {
-    TQuery& query = dmMain->adoqSub;
+    TQuery& query = SharedQuery();
     const QString sql = PracticeSQL(DriverInfo.SubCarTypeID, DriverInfo.SubAreaID, extra, order);
     if (!ExecLocalSQL(query, sql, QStringLiteral("open"), true))
         return false;
@@ -294,7 +300,7 @@ void TPracticePage::btnAClick(QPushButton* button) {
     sub.MyAnswer = answer;
     lblMyAnswer1->setText(answer);
     const bool right = CodeToStr(sub.SubAnswer) == answer;
-    if (!right && ExecLocalSQL(dmMain->adoqSub, SetWrongMarkSQL(sub.SubID, true),
+    if (!right && ExecLocalSQL(SharedQuery(), SetWrongMarkSQL(sub.SubID, true),
                                QStringLiteral("execute"), false))
         sub.WrongMark = true;
     lblSubResultMark->setText(right ? QStringLiteral("√") : QStringLiteral("×"));
@@ -332,7 +338,7 @@ void TPracticePage::btnSetErrorClick() {
         return;
     TSub& sub = SubList[SubIndex];
     const bool markWrong = btnSetError->text() == SetErrorCaption;
-    if (ExecLocalSQL(dmMain->adoqSub, SetWrongMarkSQL(sub.SubID, markWrong),
+    if (ExecLocalSQL(SharedQuery(), SetWrongMarkSQL(sub.SubID, markWrong),
                      QStringLiteral("execute"), false)) {
         sub.WrongMark = markWrong;
         btnSetError->setText(markWrong ? RemoveErrorCaption : SetErrorCaption);

@@ -1,9 +1,8 @@
 #pragma once
 
+#include "app/Page.h"
 #include "practice/TSub.h"
 #include "settings/Configure.h"
-
-#include <QWidget>
 
 class QCheckBox;
 class QFrame;
@@ -19,7 +18,7 @@ class TSubListGrid;
 // buttons, correct answer, statistics and progress bar, and below it the question grid and
 // the explanation. It works on the main window's question set and key map, which it is
 // handed at creation.
-class TPracticePage : public QWidget {
+class TPracticePage : public TPage {
     Q_OBJECT
 public:
     TPracticePage(TSubList& subList, int& subIndex, const TKeyMap& keyMap,

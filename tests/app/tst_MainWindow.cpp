@@ -122,10 +122,9 @@ private slots:
         TfrmMain window;
         window.show();
         const QList<QPair<QString, QString>> steps{
-            {"grpSubExerciseItems1", "tsList"},       {"grpSubExerciseItems2", "tsSubList"},
-            {"grpSubExerciseItems4", "tsFilterTest"}, {"grpSubExerciseItems0", "tsMainPage"},
-            {"grpDriveTeachItems3", "tsList"},        {"grpMoreOptionItems0", "tsStudyTogether"},
-            {"grpMoreOptionItems4", "tsGradeQuery"},
+            {"grpSubExerciseItems1", "tsList"},         {"grpSubExerciseItems4", "tsFilterTest"},
+            {"grpSubExerciseItems0", "tsMainPage"},     {"grpDriveTeachItems3", "tsList"},
+            {"grpMoreOptionItems0", "tsStudyTogether"}, {"grpMoreOptionItems4", "tsGradeQuery"},
         };
         for (const auto& [item, page] : steps) {
             auto* button = window.findChild<QToolButton*>(item);
