@@ -45,9 +45,11 @@ void LogRequest(const httplib::Request& request, const httplib::Response& respon
     const double ms = std::chrono::duration<double, std::milli>(elapsed).count();
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1fms", ms);
+    const std::string failure = TakeRequestFailure();
     LogLine(UtcNow() + " " + request.remote_addr + " " + Printable(request.method) + " " +
             Printable(request.path) + " " + std::to_string(response.status) + " " +
-            std::to_string(response.body.size()) + "B " + duration);
+            std::to_string(response.body.size()) + "B " + duration +
+            (failure.empty() ? "" : " " + failure));
 }
 
 } // namespace

@@ -40,7 +40,15 @@ std::string FirstProblem(std::initializer_list<std::string> problems) {
 }
 
 Reply ErrorReply(int status, std::string_view reason) {
+    NoteRequestFailure(std::string(reason));
     return {status, protocol::EncodeError(reason)};
+}
+
+// Clients learn only that the store failed; the log line of the request tells why.
+Reply StoreFailure(const StoreError& error) {
+    const Reply reply = ErrorReply(503, "store error");
+    NoteRequestFailure(std::string("store error: ") + error.what());
+    return reply;
 }
 
 } // namespace
@@ -85,8 +93,7 @@ Reply Procedures::Run(std::string_view provider, std::string_view body) {
                                 : Store.SelectExeVersion();
         return {200, execute ? protocol::EncodeRowsAffected(0) : protocol::EncodeResultSet(result)};
     } catch (const StoreError& error) {
-        LogLine(std::string("store error: ") + error.what());
-        return ErrorReply(503, "store error");
+        return StoreFailure(error);
     }
 }
 
@@ -95,7 +102,6 @@ Reply Procedures::Health() {
         Store.Ping();
         return {200, R"({"status":"ok"})"};
     } catch (const StoreError& error) {
-        LogLine(std::string("store error: ") + error.what());
-        return ErrorReply(503, "store error");
+        return StoreFailure(error);
     }
 }
