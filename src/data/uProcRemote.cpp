@@ -42,6 +42,7 @@ std::optional<QByteArray> PostCommand(TServerConnection& connection, const QStri
         body.append(data, qsizetype(length));
         return true;
     };
+    connection.Client->set_read_timeout(kAnswerTimeoutSeconds);
     const auto result = connection.Client->send(request);
     if (!result || result->status < 200 || result->status > 299)
         return std::nullopt;
@@ -122,8 +123,9 @@ bool ConnectServer(TServerConnection& connection) {
     DisconnectServer(connection);
     auto client =
         std::make_unique<httplib::Client>(connection.Address.toStdString(), connection.Port);
+    // Connecting, including the service's first answer, is bounded by the short limit.
     client->set_connection_timeout(kConnectTimeoutSeconds);
-    client->set_read_timeout(kAnswerTimeoutSeconds);
+    client->set_read_timeout(kConnectTimeoutSeconds);
     client->set_write_timeout(kAnswerTimeoutSeconds);
     client->set_keep_alive(true);
     client->set_tcp_nodelay(true);

@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <httplib.h>
@@ -159,6 +160,19 @@ private slots:
         MessageBoxHook::Clear();
         QVERIFY(!ExecRemoteSQL(query, Select("x", 90), "Active", false));
         QVERIFY(MessageBoxHook::Recorded().isEmpty());
+    }
+
+    // A peer that accepts the connection but never answers must not hold the window long.
+    void silentServiceCountsAsUnreachable() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        UseService(silent.serverPort());
+        TQuery query;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!ExecRemoteSQL(query, Select("x", 90), "Active", true));
+        QVERIFY(timer.elapsed() < 5000);
+        QCOMPARE(MessageBoxHook::Recorded(), QStringList{Unreachable});
     }
 
     void failedCommandShowsItsMessageOnce_data() {
