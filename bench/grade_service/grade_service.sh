@@ -46,8 +46,8 @@ report() { # label service-line store-line
   local st sp ss sq
   st=$(field throughput "$2"); sp=$(field p99 "$2")
   ss=$(field throughput "$3"); sq=$(field p99 "$3")
-  echo "$1: service $2"
-  echo "$1: store   $3"
+  echo "$1: $2"
+  echo "$1: $3"
   awk -v st="$st" -v ss="$ss" -v sp="$sp" -v sq="$sq" -v l="$1" 'BEGIN {
     printf "%s: throughput ratio service/store = %.3f, p99 latency ratio service/store = %.2f\n",
            l, st / ss, sp / sq }'
