@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <httplib.h>
 #include <signal.h>
+#include <sys/prctl.h>
 
 ServiceProcess::~ServiceProcess() {
     if (Process.state() != QProcess::NotRunning)
@@ -13,6 +14,8 @@ ServiceProcess::~ServiceProcess() {
 
 bool ServiceProcess::Start() {
     Stderr.clear();
+    // The service dies with the test, even when the test itself is aborted.
+    Process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     Process.start(ServerProgram(),
                   {"--listen", "127.0.0.1:0", "--db", Database, "--threads", "16"});
     if (!Process.waitForStarted(10000)) {
