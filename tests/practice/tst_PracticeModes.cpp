@@ -96,6 +96,8 @@ private slots:
                  (QStringList{QStringLiteral("【小车】"),
                               QStringLiteral("顺序练习（共计%1题）").arg(count)}));
         QCOMPARE(Window->SubIndex, 1);
+        // More than five grid rows: narrower columns leave room for the scroll bar.
+        QCOMPARE(Window->findChild<TSubListGrid*>("sgSubList")->columnWidth(14), 53);
     }
 
     void keysReachThePageBeforeTheFocusedControl() {
