@@ -7,7 +7,6 @@
 #include "practice/PracticeRules.h"
 #include "practice/SubListGrid.h"
 #include "settings/AppPaths.h"
-#include "settings/uKeyboardSet.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -87,7 +86,7 @@ class TestPracticePage : public QObject {
 
     TSubList SubList;
     int SubIndex = 0;
-    TKeyMap KeyMap = DefaultKeyMap();
+    TKeyMap KeyMap;
     TDriverInfo DriverInfo;
     TPracticePage* Page = nullptr;
 
@@ -134,12 +133,6 @@ private slots:
     void init() {
         MessageBoxHook::Clear();
         Control<QCheckBox>("cbToNextSub")->setChecked(true);
-    }
-
-    void wrongPracticeWithoutMarksLeavesEverythingAsItWas() {
-        QVERIFY(!Page->LoadPractice(PracticeMode::WrongQuestions, PracticeMode::ChapterOrder));
-        QCOMPARE(MessageBoxHook::Recorded(), QStringList{"没有相关试题，请重新选择！"});
-        QVERIFY(SubList.isEmpty());
     }
 
     void sequentialPracticeLoadsEachApplicableQuestionOnce() {
@@ -229,31 +222,6 @@ private slots:
         QCOMPARE(Caption("btnSetError"), QStringLiteral("设为错题"));
         QVERIFY(!StoredWrongMark(1));
         QVERIFY(!SubList[1].WrongMark);
-    }
-
-    void keysFollowTheRulesAndTheMap() {
-        QVERIFY(Page->LoadPractice(PracticeMode::AllQuestions, PracticeMode::ChapterOrder));
-        Control<QCheckBox>("cbToNextSub")->setChecked(false);
-        QVERIFY(Page->FormKeyDown(103)); // keypad 7: A
-        QCOMPARE(SubList[1].MyAnswer, QStringLiteral("A"));
-        QVERIFY(Page->FormKeyDown(34)); // PageDown
-        QCOMPARE(SubIndex, 2);
-        QVERIFY(Page->FormKeyDown(65)); // A on a true/false question: taken, no answer
-        QVERIFY(SubList[2].MyAnswer.isEmpty());
-        QVERIFY(Page->FormKeyDown(100)); // keypad 4: 对
-        QCOMPARE(SubList[2].MyAnswer, QStringLiteral("对"));
-        QVERIFY(Page->FormKeyDown(67)); // C: 错
-        QCOMPARE(SubList[2].MyAnswer, QStringLiteral("错"));
-        QVERIFY(Page->FormKeyDown(33)); // PageUp
-        QCOMPARE(SubIndex, 1);
-        QVERIFY(Page->FormKeyDown(37)); // Left on the first question: taken, nothing moves
-        QCOMPARE(SubIndex, 1);
-        QVERIFY(!Page->FormKeyDown(32));
-        const TKeyMap saved = KeyMap;
-        KeyMap = TKeyMap();
-        QVERIFY(!Page->FormKeyDown(32)); // unset entries add no key
-        QVERIFY(!Page->FormKeyDown(103));
-        KeyMap = saved;
     }
 
     void gridAndProgressBarJumpToQuestions() {

@@ -1,6 +1,7 @@
 #include "practice/KeyRules.h"
 #include "practice/PracticeRules.h"
 #include "practice/TSub.h"
+#include "settings/uKeyboardSet.h"
 
 #include <QKeyEvent>
 #include <QSet>
@@ -23,19 +24,6 @@ TQuery SubRows(int count) {
                            "A", "why", QVariant(), QVariant(), i % 2});
     query.Active = true;
     return query;
-}
-
-TKeyMap DefaultMap() {
-    TKeyMap map;
-    map.A = 7;
-    map.B = 8;
-    map.C = 9;
-    map.D = 5;
-    map.Right = 4;
-    map.Wrong = 6;
-    map.Last = 0;
-    map.Next = 1;
-    return map;
 }
 
 } // namespace
@@ -176,7 +164,7 @@ private slots:
     }
 
     void keyRulesPickTheButton() {
-        const TKeyMap map = DefaultMap();
+        const TKeyMap map = DefaultKeyMap();
         auto choice = [&](int key) { return MatchKeyRule(key, map, "B", "C"); };
         auto judge = [&](int key) { return MatchKeyRule(key, map, "对", "错"); };
         for (int key : {37, 38, 109, 189, 33})
@@ -207,7 +195,7 @@ private slots:
         QCOMPARE(MatchKeyRule(38, unset, "B", "C"), TKeyAction::Last);
         QCOMPARE(MatchKeyRule(65, unset, "B", "C"), TKeyAction::A);
 
-        TKeyMap shared = DefaultMap();
+        TKeyMap shared = DefaultKeyMap();
         shared.Right = shared.A;
         QCOMPARE(MatchKeyRule(103, shared, "对", "错"), TKeyAction::A);
     }
