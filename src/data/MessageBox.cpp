@@ -1,8 +1,8 @@
 #include "data/MessageBox.h"
 
 #include <QMessageBox>
-#include <QPushButton>
 #include <QMutex>
+#include <QPushButton>
 #include <QQueue>
 
 namespace {

@@ -27,8 +27,7 @@ struct TServerConnection;
 // service shows "无法连接远程服务器，操作失败！" and a failed command
 // "与远程服务器断开连接，操作失败！". Safe to call from a worker thread with
 // showMessages = false.
-bool ExecRemoteSQL(TQuery& dataset, const QString& command, const QString& mode,
-                   bool showMessages);
+bool ExecRemoteSQL(TQuery& dataset, const QString& command, const QString& mode, bool showMessages);
 bool ConnectServer(TServerConnection& connection);
 bool DisconnectServer(TServerConnection& connection);
 
