@@ -1,5 +1,7 @@
 #include "ServiceProcess.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QRegularExpression>
@@ -110,8 +112,15 @@ bool TestingPostgres() {
 QString TestStore(const QString& folder) {
     if (!TestingPostgres())
         return folder + "/grades.db";
-    QFile url(QString::fromLocal8Bit(qgetenv("VELTRANO_TEST_PG_STATE")) + "/url");
-    if (!url.open(QIODevice::ReadOnly))
+    QFile urlFile(QString::fromLocal8Bit(qgetenv("VELTRANO_TEST_PG_STATE")) + "/url");
+    if (!urlFile.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromUtf8(url.readAll()).trimmed();
+    const QString cluster = QString::fromUtf8(urlFile.readAll()).trimmed();
+    // Every run gets a database of its own, so a rerun on the same cluster starts empty.
+    const QString database = QStringLiteral("veltrano_test_%1_%2")
+                                 .arg(QCoreApplication::applicationPid())
+                                 .arg(QDateTime::currentMSecsSinceEpoch());
+    if (QProcess::execute("psql", {"-q", cluster, "-c", "CREATE DATABASE " + database}) != 0)
+        return {};
+    return cluster.left(cluster.lastIndexOf('/') + 1) + database;
 }

@@ -24,6 +24,7 @@ free_port() {
 }
 
 start() {
+  stop
   mkdir -p "$state"
   local data
   data=$(mktemp -d /tmp/veltrano-pg.XXXXXX)
