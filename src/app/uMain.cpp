@@ -1,16 +1,12 @@
 #include "app/uMain.h"
+#include "app/Page.h"
 
 #include "PrivateTempFolder.h"
 #include "app/GroupBar.h"
-#include "app/ListPage.h"
-#include "app/StudyTogetherPage.h"
-#include "classroom/ShowImagePage.h"
 #include "data/MessageBox.h"
 #include "data/uProc.h"
-#include "exam/GradeQueryPage.h"
 #include "exam/MockExamPage.h"
 #include "online/MainPage.h"
-#include "practice/FilterTestPage.h"
 #include "practice/KeyRules.h"
 #include "practice/PathBar.h"
 #include "practice/PracticePage.h"
@@ -200,13 +196,13 @@ void TfrmMain::BuildMenu() {
 
 void TfrmMain::BuildPages() {
     tsMainPage = new MainPage;
-    tsGradeQuery = new GradeQueryPage;
+    tsGradeQuery = new TPage("tsGradeQuery", QStringLiteral("成绩查询"));
     tsSubList = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
-    tsStudyTogether = new StudyTogetherPage;
-    tsList = new ListPage;
-    tsFilterTest = new FilterTestPage;
+    tsStudyTogether = new TPage("tsStudyTogether", QStringLiteral("Veltrano"));
+    tsList = new TPage("tsList", QStringLiteral("列表"));
+    tsFilterTest = new TPage("tsFilterTest", QStringLiteral("专项练习"));
     tsMockExam = new MockExamPage;
-    tsShowImage = new ShowImagePage;
+    tsShowImage = new TPage("tsShowImage", QStringLiteral("显示图像"));
     const QList<QWidget*> pages{tsMainPage, tsGradeQuery, tsSubList,  tsStudyTogether,
                                 tsList,     tsFilterTest, tsMockExam, tsShowImage};
     for (QWidget* page : pages)

@@ -6,11 +6,8 @@
 #include <QStringList>
 #include <QWidget>
 
-class FilterTestPage;
-class GradeQueryPage;
 class GroupBar;
 class GroupBarGroup;
-class ListPage;
 class MainPage;
 class MockExamPage;
 class PathBar;
@@ -19,8 +16,7 @@ class QKeyEvent;
 class QLabel;
 class QStackedWidget;
 class QSystemTrayIcon;
-class ShowImagePage;
-class StudyTogetherPage;
+class TPage;
 class TPracticePage;
 class TQuery;
 
@@ -93,13 +89,13 @@ public:
     QFrame* pnlMain;
     QStackedWidget* pcMain;
     MainPage* tsMainPage;
-    GradeQueryPage* tsGradeQuery;
+    TPage* tsGradeQuery;
     TPracticePage* tsSubList;
-    StudyTogetherPage* tsStudyTogether;
-    ListPage* tsList;
-    FilterTestPage* tsFilterTest;
+    TPage* tsStudyTogether;
+    TPage* tsList;
+    TPage* tsFilterTest;
     MockExamPage* tsMockExam;
-    ShowImagePage* tsShowImage;
+    TPage* tsShowImage;
     PathBar* pbMainPath;
     QSystemTrayIcon* TrayIcon = nullptr;
 
