@@ -15,6 +15,7 @@ class QFrame;
 class QKeyEvent;
 class QLabel;
 class QStackedWidget;
+class QToolButton;
 class QSystemTrayIcon;
 class TPage;
 class TPracticePage;
@@ -111,6 +112,9 @@ private:
     void BuildMenu();
     void BuildPages();
     void StartPractice(const QString& mode, const QString& extra, int order);
+
+    // The navigation item highlighted when the page now shown was opened.
+    QToolButton* ShownPageItem = nullptr;
 };
 
 // The main window of the run; null while none exists.

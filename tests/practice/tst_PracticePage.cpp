@@ -14,8 +14,11 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <memory>
 
@@ -79,7 +82,7 @@ private slots:
         DriverInfo.SubCarTypeID = 2;
         DriverInfo.SubAreaID = 1;
         Page = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
-        Page->resize(832, 582);
+        Page->resize(834, 604);
         Page->show();
     }
 
@@ -180,6 +183,38 @@ private slots:
         QCOMPARE(Caption("btnSetError"), QStringLiteral("设为错题"));
         QVERIFY(!StoredWrongMark(1));
         QVERIFY(!SubList[1].WrongMark);
+    }
+
+    void explanationPictureOpensAtTheTopScaledIntoTheBox() {
+        QVERIFY(Page->LoadPractice(PracticeMode::AllQuestions, PracticeMode::ChapterOrder));
+        auto* tabs = Control<QTabWidget>("pcSub");
+        tabs->setCurrentIndex(1);
+        TSub& sub = SubList[1];
+        sub.SubAnalyse = StrToCode(QStringLiteral("第一行\n第二行\n第三行"));
+        sub.SubAnalysePic = QStringLiteral("sign_stop");
+        sub.SubAnalysePicType = QStringLiteral("png");
+        Page->ShowSub(1);
+        auto* analyse = Control<QTextEdit>("reSubAnalyse");
+        QCOMPARE(analyse->textCursor().position(), 0);
+        QCOMPARE(analyse->verticalScrollBar()->value(), 0);
+        QTextImageFormat picture;
+        for (QTextBlock block = analyse->document()->begin(); block.isValid();
+             block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                if (it.fragment().charFormat().isImageFormat())
+                    picture = it.fragment().charFormat().toImageFormat();
+            }
+        }
+        QVERIFY(picture.isValid());
+        const QImage original = analyse->document()
+                                    ->resource(QTextDocument::ImageResource, picture.name())
+                                    .value<QImage>();
+        QVERIFY2(original.height() > analyse->viewport()->height(), "the sample is too small");
+        QVERIFY(picture.height() <= analyse->viewport()->height());
+        QVERIFY(picture.width() <= analyse->viewport()->width());
+        const double ratio = double(original.width()) / original.height();
+        QVERIFY(qAbs(picture.width() / picture.height() - ratio) < 0.01);
+        tabs->setCurrentIndex(0);
     }
 
     void gridAndProgressBarJumpToQuestions() {

@@ -1,4 +1,5 @@
 #include "ServiceProcess.h"
+#include "../support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -94,7 +95,7 @@ Answer GetPath(int port, const std::string& path) {
 }
 
 QString ServerProgram() {
-    return QString::fromLocal8Bit(qgetenv("VELTRANO_BIN_DIR")) + "/veltrano-server";
+    return TestEnvironment::RequiredFolder("VELTRANO_BIN_DIR") + "/veltrano-server";
 }
 
 std::pair<int, QString> RunAdministration(const QStringList& arguments) {
