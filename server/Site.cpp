@@ -211,6 +211,10 @@ std::string Site::Placeholder(std::string_view name, const FormFields& query) {
     }
     if (name == "packages")
         return PackagesList();
+    if (name == "message-chars")
+        return std::to_string(kFeedbackMessageChars.High);
+    if (name == "contact-chars")
+        return std::to_string(kFeedbackContactChars.High);
     if (name == "id")
         return EscapeHtml(FirstField(query, "id"));
     if (name == "min") {

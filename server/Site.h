@@ -22,8 +22,9 @@ struct SiteAnswer {
     std::string Location; // target of a redirect
 };
 
-// Upper bound of a posted feedback form, and of any request body the service reads.
-inline constexpr size_t kMaxFormBody = 16 * 1024;
+// Upper bound of a posted feedback form, and of any request body the service reads; the
+// HTTP library refuses url-encoded bodies above it by itself.
+inline constexpr size_t kMaxFormBody = 8 * 1024;
 // Pages are filled in memory and bounded; other files are sent in pieces, up to this size.
 inline constexpr std::uintmax_t kMaxPageBytes = 1024 * 1024;
 inline constexpr std::uintmax_t kMaxFileBytes = 512ull * 1024 * 1024;

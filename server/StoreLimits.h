@@ -6,7 +6,9 @@
 #include <string_view>
 
 // Limits of the texts the site stores, beside the grade limits of the protocol.
-inline constexpr protocol::Range kFeedbackMessageChars{1, 1000};
+// A form post is url-encoded, nine bytes to a Chinese character: 800 characters and the
+// contact fit within the 8 KiB the HTTP library admits for such a body.
+inline constexpr protocol::Range kFeedbackMessageChars{1, 800};
 inline constexpr protocol::Range kFeedbackContactChars{0, 50};
 // The notice of the header banner; an empty notice shows none.
 inline constexpr protocol::Range kNoticeChars{0, 60};
