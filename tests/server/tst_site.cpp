@@ -184,7 +184,7 @@ private slots:
         QVERIFY(!Contains(top.Body, "<b>停机"));
         QCOMPARE(RunAdministration({"set-notice", "", "--db", Store}).first, 0);
         QVERIFY(Contains(Fetch(Port, "/top/").Body, "<div class=\"notice\"></div>"));
-        QVERIFY(RunAdministration({"set-notice", QString(61, 'n'), "--db", Store}).first != 0);
+        QVERIFY(RunAdministration({"set-notice", QString(kNoticeChars.High + 1, 'n'), "--db", Store}).first != 0);
 
         QCOMPARE(RunAdministration({"set-version", "V1.4", "--db", Store}).first, 0);
         QCOMPARE(RunAdministration({"set-version", "V1.5", "--db", Store}).first, 0);
