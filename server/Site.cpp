@@ -8,7 +8,6 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -102,10 +101,15 @@ std::string ShownUseTime(long long seconds) {
     return std::to_string(seconds / 60) + "分" + std::to_string(seconds % 60) + "秒";
 }
 
-std::optional<long long> ParseMark(const std::string& text) {
-    if (text.empty() || text.size() > 4 ||
+// The minimum mark of a grade query: 90, the pass mark, when none is given; -1, which the
+// checks refuse, when the text is no number.
+long long MinimumMark(const FormFields& query) {
+    const std::string text = FirstField(query, "min");
+    if (text.empty())
+        return 90;
+    if (text.size() > 4 ||
         !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
-        return std::nullopt;
+        return -1;
     return std::stoll(text);
 }
 
@@ -217,10 +221,8 @@ std::string Site::Placeholder(std::string_view name, const FormFields& query) {
         return std::to_string(kFeedbackContactChars.High);
     if (name == "id")
         return EscapeHtml(FirstField(query, "id"));
-    if (name == "min") {
-        const auto mark = ParseMark(FirstField(query, "min"));
-        return std::to_string(mark.value_or(90));
-    }
+    if (name == "min")
+        return std::to_string(std::max(MinimumMark(query), protocol::kMark.Low));
     return "{{" + std::string(name) + "}}";
 }
 
@@ -258,8 +260,7 @@ std::string Site::GradeRows(const FormFields& query) {
     const std::string id = Trimmed(FirstField(query, "id"));
     if (id.empty())
         return {};
-    const auto minMark = ParseMark(FirstField(query, "min"));
-    const protocol::SelectGrade selection{id, minMark.value_or(-1)};
+    const protocol::SelectGrade selection{id, MinimumMark(query)};
     if (!CheckArguments(selection).empty())
         return "<p class=\"error\">请输入 " + std::to_string(protocol::kEmpIdChars.High) +
                " 个字以内的身份证号，最低分数在 " + std::to_string(protocol::kMark.Low) + " 到 " +

@@ -27,10 +27,15 @@ std::string LimitText(std::string_view name) {
     throw std::logic_error("unknown limit {" + std::string(name) + "} in a schema");
 }
 
+// C0 controls and DEL, and the C1 controls U+0080-U+009F (C2 80 - C2 9F in UTF-8), which
+// some terminals obey as escapes.
 bool HoldsControlCharacter(std::string_view text, bool multiline) {
-    for (unsigned char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = text[i];
         const bool lineBreak = c == '\n' || c == '\t';
         if ((c < 0x20 || c == 0x7F) && !(multiline && lineBreak))
+            return true;
+        if (c == 0xC2 && i + 1 < text.size() && (unsigned char)text[i + 1] < 0xA0)
             return true;
     }
     return false;

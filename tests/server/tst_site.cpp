@@ -184,7 +184,9 @@ private slots:
         QVERIFY(!Contains(top.Body, "<b>停机"));
         QCOMPARE(RunAdministration({"set-notice", "", "--db", Store}).first, 0);
         QVERIFY(Contains(Fetch(Port, "/top/").Body, "<div class=\"notice\"></div>"));
-        QVERIFY(RunAdministration({"set-notice", QString(kNoticeChars.High + 1, 'n'), "--db", Store}).first != 0);
+        QVERIFY(
+            RunAdministration({"set-notice", QString(kNoticeChars.High + 1, 'n'), "--db", Store})
+                .first != 0);
 
         QCOMPARE(RunAdministration({"set-version", "V1.4", "--db", Store}).first, 0);
         QCOMPARE(RunAdministration({"set-version", "V1.5", "--db", Store}).first, 0);
@@ -278,6 +280,8 @@ private slots:
         QVERIFY2(
             Contains(page, "<td>" + id + "</td><td>&lt;i&gt;李&lt;/i&gt;</td><td>30分5秒</td>"),
             page.c_str());
+        // Without a minimum, the pass mark.
+        QVERIFY(Contains(Fetch(Port, "/grade/?id=" + id + "&min=").Body, "<td>96</td>"));
         QVERIFY(
             Contains(Fetch(Port, "/grade/?id=" + id + "&min=97").Body, "没有找到符合条件的成绩"));
         const std::string hostile = Fetch(Port, "/grade/?id=%22%3E%3Cscript%3E&min=101").Body;

@@ -46,6 +46,12 @@ private slots:
         QVERIFY(!CheckText("message", "a\nb", kFeedbackMessageChars).empty());
         QVERIFY(CheckText("message", "a\nb\tc", kFeedbackMessageChars, true).empty());
         QVERIFY(!CheckText("message", "a\x1b[2J", kFeedbackMessageChars, true).empty());
+        QVERIFY(!CheckText("message",
+                           "a\xC2\x9B"
+                           "2J",
+                           kFeedbackMessageChars, true)
+                     .empty());
+        QVERIFY(CheckText("message", "\xC2\xA0\xC2\xB7", kFeedbackMessageChars, true).empty());
     }
 };
 
