@@ -20,7 +20,8 @@ bool ServiceProcess::Start() {
     // The service dies with the test, even when the test itself is aborted.
     Process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     Process.start(ServerProgram(),
-                  {"--listen", "127.0.0.1:0", "--db", Database, "--threads", "16"});
+                  QStringList{"--listen", "127.0.0.1:0", "--db", Database, "--threads", "16"} +
+                      ExtraArguments);
     if (!Process.waitForStarted(10000)) {
         Stderr = Process.errorString().toUtf8();
         return false;
