@@ -1,9 +1,9 @@
 #include "practice/PracticePage.h"
 
 #include "data/MessageBox.h"
-#include "data/uDataModule.h"
 #include "data/uLoadDll.h"
 #include "data/uProc.h"
+#include "practice/AnswerRule.h"
 #include "practice/KeyRules.h"
 #include "practice/PlanBar.h"
 #include "practice/PracticeRules.h"
@@ -71,13 +71,6 @@ QTextEdit* MakeRichText(QWidget* parent, const char* name, const QFont& font) {
     edit->setReadOnly(true);
     edit->setFont(font);
     return edit;
-}
-
-// The data module's shared query; while no bank is open (no data module), a stand-in lets
-// the query helper report the missing connection instead of the page failing.
-TQuery& SharedQuery() {
-    static TQuery standIn;
-    return dmMain ? dmMain->adoqSub : standIn;
 }
 
 } // namespace
@@ -226,7 +219,7 @@ bool TPracticePage::LoadPractice(const QString& extra, int order) {
 }
 
 void TPracticePage::ShowSub(int index) {
-    if (index < 1 || index > QuestionCount(SubList))
+    if (!HasQuestion(SubList, index))
         return;
     const TSub& sub = SubList[index];
     reQuestion->clear();
@@ -293,16 +286,11 @@ void TPracticePage::FocusGrid() {
 }
 
 void TPracticePage::btnAClick(QPushButton* button) {
-    if (SubIndex < 1 || SubIndex > QuestionCount(SubList))
+    if (!HasQuestion(SubList, SubIndex))
         return;
-    TSub& sub = SubList[SubIndex];
     const QString answer = button->text();
-    sub.MyAnswer = answer;
+    const bool right = RecordAnswer(SharedQuery(), SubList[SubIndex], answer, CodeToStr);
     lblMyAnswer1->setText(answer);
-    const bool right = CodeToStr(sub.SubAnswer) == answer;
-    if (!right && ExecLocalSQL(SharedQuery(), SetWrongMarkSQL(sub.SubID, true),
-                               QStringLiteral("execute"), false))
-        sub.WrongMark = true;
     lblSubResultMark->setText(right ? QStringLiteral("√") : QStringLiteral("×"));
     lblSubResultMark->show();
     if (cbSoundHint->isChecked())
@@ -317,7 +305,7 @@ void TPracticePage::btnAClick(QPushButton* button) {
 }
 
 void TPracticePage::GoTo(int index) {
-    if (index < 1 || index > QuestionCount(SubList))
+    if (!HasQuestion(SubList, index))
         return;
     SubIndex = index;
     ShowSub(SubIndex);
@@ -334,15 +322,11 @@ void TPracticePage::btnNextClick() {
 }
 
 void TPracticePage::btnSetErrorClick() {
-    if (SubIndex < 1 || SubIndex > QuestionCount(SubList))
+    if (!HasQuestion(SubList, SubIndex))
         return;
-    TSub& sub = SubList[SubIndex];
     const bool markWrong = btnSetError->text() == SetErrorCaption;
-    if (ExecLocalSQL(SharedQuery(), SetWrongMarkSQL(sub.SubID, markWrong),
-                     QStringLiteral("execute"), false)) {
-        sub.WrongMark = markWrong;
+    if (SetWrongMark(SharedQuery(), SubList[SubIndex], markWrong))
         btnSetError->setText(markWrong ? RemoveErrorCaption : SetErrorCaption);
-    }
     FocusGrid();
 }
 
