@@ -2,6 +2,8 @@
 
 #include "Log.h"
 
+#include <cctype>
+
 namespace {
 
 // Number of UTF-8 characters, or -1 when the text holds a control character. The texts
@@ -32,6 +34,16 @@ std::string CheckRange(const std::string& what, long long value, long long low, 
     return {};
 }
 
+// A grade key, when sent, is 1 to 64 letters, digits and hyphens (a UUID fits).
+std::string CheckGradeKey(std::string_view key) {
+    if (key.size() > 64)
+        return "the grade key must have at most 64 characters";
+    for (const char c : key)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-')
+            return "the grade key may hold only letters, digits and hyphens";
+    return {};
+}
+
 std::string FirstProblem(std::initializer_list<std::string> problems) {
     for (const auto& problem : problems)
         if (!problem.empty())
@@ -55,10 +67,10 @@ Reply StoreFailure(const StoreError& error) {
 
 std::string CheckArguments(const protocol::Command& command) {
     if (const auto* grade = std::get_if<protocol::InsertGrade>(&command))
-        return FirstProblem({CheckText("EmpID", grade->EmpID, 25),
-                             CheckText("EmpName", grade->EmpName, 20),
-                             CheckRange("UseTime", grade->UseTime, 0, 2700),
-                             CheckRange("Mark", grade->Mark, 0, 100)});
+        return FirstProblem(
+            {CheckText("EmpID", grade->EmpID, 25), CheckText("EmpName", grade->EmpName, 20),
+             CheckRange("UseTime", grade->UseTime, 0, 2700),
+             CheckRange("Mark", grade->Mark, 0, 100), CheckGradeKey(grade->GradeKey)});
     if (const auto* query = std::get_if<protocol::SelectGrade>(&command))
         return FirstProblem({CheckText("EmpID", query->EmpID, 25),
                              CheckRange("minimum mark", query->MinMark, 0, 100)});

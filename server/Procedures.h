@@ -25,7 +25,7 @@ private:
 
 // Why the arguments of a parsed command are refused, or an empty text when they are fine:
 // ID 1-25 characters, name 1-20 characters (no control characters), use time 0-2700,
-// mark and minimum mark 0-100.
+// mark and minimum mark 0-100, grade key (optional) up to 64 letters, digits and hyphens.
 std::string CheckArguments(const protocol::Command& command);
 
 // Checks a version text for set-version: 1-20 characters, no control characters.

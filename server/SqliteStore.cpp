@@ -8,7 +8,7 @@
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS grades (
@@ -27,11 +27,18 @@ CREATE TABLE IF NOT EXISTS exe_versions (
 );
 )sql";
 
+// Version 2: a grade sent with a key is stored once, however often it is sent.
+constexpr const char* kGradeKeys = R"sql(
+ALTER TABLE grades ADD COLUMN grade_key TEXT;
+CREATE UNIQUE INDEX IF NOT EXISTS grades_by_key ON grades (grade_key);
+)sql";
+
 // refer_date keeps milliseconds so that "newest first" holds within a second; the wire
 // shows whole seconds.
 constexpr const char* kInsertGrade =
-    "INSERT INTO grades (emp_id, emp_name, use_time, mark, refer_date) "
-    "VALUES (?1, ?2, ?3, ?4, strftime('%Y-%m-%dT%H:%M:%fZ', 'now'))";
+    "INSERT INTO grades (emp_id, emp_name, use_time, mark, refer_date, grade_key) "
+    "VALUES (?1, ?2, ?3, ?4, strftime('%Y-%m-%dT%H:%M:%fZ', 'now'), NULLIF(?5, '')) "
+    "ON CONFLICT (grade_key) DO NOTHING";
 constexpr const char* kGradeColumns =
     "SELECT emp_id AS EmpID, emp_name AS EmpName, use_time AS UseTime, "
     "substr(refer_date, 1, 19) || 'Z' AS ReferDate, mark AS Mark FROM grades ";
@@ -165,7 +172,8 @@ public:
 
     long long InsertGrade(const protocol::InsertGrade& grade) override {
         long long changes = 0;
-        Run(kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark}, &changes);
+        Run(kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark, grade.GradeKey},
+            &changes);
         return changes;
     }
 
@@ -196,10 +204,13 @@ private:
     static void Migrate(SqliteConnection& connection) {
         connection.Exec("BEGIN IMMEDIATE");
         try {
-            if (connection.SchemaVersion() < kSchemaVersion) {
+            const int version = connection.SchemaVersion();
+            if (version < 1)
                 connection.Exec(kSchema);
+            if (version < 2)
+                connection.Exec(kGradeKeys);
+            if (version < kSchemaVersion)
                 connection.Exec("PRAGMA user_version=" + std::to_string(kSchemaVersion));
-            }
             connection.Exec("COMMIT");
         } catch (...) {
             connection.Rollback();
