@@ -7,6 +7,7 @@
 #include "practice/AnswerRule.h"
 #include "settings/Configure.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -28,22 +29,17 @@ QString MockExamCarTypeText(const TDriverInfo& driver) {
 
 namespace {
 
-// Width of a text in half-width columns: Chinese characters take two.
-int Columns(const QString& text) {
-    int columns = 0;
-    for (const QChar c : text)
-        columns += c.unicode() < 0x2E80 ? 1 : 2;
-    return columns;
-}
-
-QString PadTo(const QString& text, int columns) {
-    return text + QString(qMax(columns - Columns(text), 1), QLatin1Char(' '));
-}
-
-QString TableRow(const QString& chapter, const QStringList& shares) {
-    QString row = PadTo(chapter, 56);
-    for (qsizetype i = 0; i < shares.size(); ++i)
-        row += i + 1 < shares.size() ? PadTo(shares[i], 18) : shares[i];
+// A row of the proportion table: the chapter, then each share padded by spaces to its column
+// stop, measured in pixels of the label's font.
+QString TableRow(const QString& chapter, const QStringList& shares, const QFontMetrics& metrics) {
+    const int stops[] = {440, 580, 680};
+    QString row = chapter;
+    for (qsizetype i = 0; i < shares.size(); ++i) {
+        do
+            row += QLatin1Char(' ');
+        while (metrics.horizontalAdvance(row) < stops[i]);
+        row += shares[i];
+    }
     return row;
 }
 
@@ -64,7 +60,7 @@ QLabel* PageLabel(QWidget* parent, const QString& name, const QString& text, int
 
 } // namespace
 
-QStringList MockExamProportionRows() {
+QStringList MockExamProportionRows(const QFontMetrics& metrics) {
     const char* chapters[][4] = {
         {"一、道路交通安全法律、法规和规章", "25%", "25%", "25%"},
         {"二、交通信号及其含义", "20%", "15%", "15%"},
@@ -77,13 +73,15 @@ QStringList MockExamProportionRows() {
         {"九、货车专用试题", "0%", "5%", "0%"},
         {"十、地方法规试题", "5%", "5%", "5%"},
     };
-    QStringList rows{
-        TableRow(QStringLiteral("章节"), {QStringLiteral("C1/C2/C3/C4/C5"), QStringLiteral("B2/B1"),
-                                          QStringLiteral("A1/A3/B1")})};
+    QStringList rows{TableRow(
+        QStringLiteral("章节"),
+        {QStringLiteral("C1/C2/C3/C4/C5"), QStringLiteral("B2/B1"), QStringLiteral("A1/A3/B1")},
+        metrics)};
     for (const auto& chapter : chapters)
         rows.append(TableRow(QString::fromUtf8(chapter[0]),
                              {QString::fromUtf8(chapter[1]), QString::fromUtf8(chapter[2]),
-                              QString::fromUtf8(chapter[3])}));
+                              QString::fromUtf8(chapter[3])},
+                             metrics));
     return rows;
 }
 
@@ -135,8 +133,9 @@ MockExamPage::MockExamPage(QWidget* parent)
         PageLabel(hint, "lblMockExamHint", QStringLiteral("考试大纲中规定的各章节比例："), 16, 11);
     hintLabel->setFont(SongFont(16, true));
 
-    const QStringList rows = MockExamProportionRows();
-    QLabel* title = PageLabel(this, "lbllblMockExamTitle", rows[0], 32, 254);
+    const QStringList header = MockExamProportionRows(QFontMetrics(SongFont(14, true)));
+    const QStringList rows = MockExamProportionRows(QFontMetrics(SongFont(14, false)));
+    QLabel* title = PageLabel(this, "lbllblMockExamTitle", header[0], 32, 254);
     title->setFont(SongFont(14, true));
     for (int row = 1; row < rows.size(); ++row)
         PageLabel(this, QStringLiteral("lblMockExam%1").arg(row), rows[row], 32,

@@ -3,6 +3,7 @@
 #include "app/Page.h"
 #include "practice/TSub.h"
 
+class QFontMetrics;
 class QLabel;
 class QPushButton;
 struct TDriverInfo;
@@ -11,8 +12,8 @@ struct TDriverInfo;
 QString MockExamCarTypeText(const TDriverInfo& driver);
 
 // The rows of the proportion table: the header, then the ten chapters with their shares for
-// the three car-type groups, aligned in columns by spaces.
-QStringList MockExamProportionRows();
+// the three car-type groups, aligned in columns by spaces for a label font of `metrics`.
+QStringList MockExamProportionRows(const QFontMetrics& metrics);
 
 // Draws a paper for the learner's car type and area into `paper` (entry 0 empty, questions
 // 1 … N, form 2 first): one row per question however many chapters file it, at most the 100

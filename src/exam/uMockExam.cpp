@@ -158,6 +158,8 @@ void TfrmMockExam::BuildExamPanel() {
     lblName = MakeLabel(pnlMockExam, "lblName", QString(), 96, 287, 14, false);
     lblSex = MakeLabel(pnlMockExam, "lblSex", QStringLiteral("男"), 96, 314, 14, false);
     lblCarType = MakeLabel(pnlMockExam, "lblCarType", QString(), 96, 342, 14, false);
+    for (QLabel* label : {lblName, lblSex, lblCarType})
+        label->setMinimumWidth(150);
     reQuestion = Named(new QTextEdit(pnlMockExam), "reQuestion");
     reQuestion->setReadOnly(true);
     reQuestion->setFrameShape(QFrame::NoFrame);
@@ -195,6 +197,9 @@ void TfrmMockExam::FormCreate() {
     pnlMockExam->hide();
     edtName->setText(Session.DriverInfo.Name);
     edtID->setText(Session.DriverInfo.ID);
+    // The whole screen, also where no window manager honours the full-screen state.
+    if (const QScreen* shown = screen())
+        setGeometry(shown->geometry());
 }
 
 void TfrmMockExam::FormResize() {
