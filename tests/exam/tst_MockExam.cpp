@@ -131,6 +131,8 @@ private slots:
         Service = std::make_unique<ServiceProcess>(ServiceFolder.path() + "/grades.db");
         QVERIFY2(Service->Start(), qPrintable(Service->Log()));
         Configure::WriteString("DriverInfo", "SubCarTypeName", QStringLiteral("小车"));
+        // The keyboard dialog's default map: keypad 7/8/9/5 A–D, 4/6 right/wrong, PageUp/Down.
+        SaveKeyMap({7, 8, 9, 5, 4, 6, 0, 1});
         DataModule = std::make_unique<TdmMain>();
         dmMain = DataModule.get();
         DataModule->DataModuleCreate(AppPaths::BankFile());
@@ -204,6 +206,10 @@ private slots:
         QCOMPARE(Window->SubIndex, 1);
         QTest::keyClick(frmMockExam, Qt::Key_Right);
         QCOMPARE(Window->SubIndex, 2);
+        QTest::keyClick(frmMockExam, Qt::Key_PageUp);
+        QCOMPARE(Window->SubIndex, 1);
+        QTest::keyClick(frmMockExam, Qt::Key_PageDown);
+        QCOMPARE(Window->SubIndex, 2);
         QTest::keyClick(frmMockExam, Qt::Key_Up);
         QCOMPARE(Window->SubIndex, 1);
         const int count = QuestionCount(Window->SubList);
@@ -223,6 +229,29 @@ private slots:
         QVERIFY(Text("SubListLbl1").startsWith("1\n   "));
         QCOMPARE(CellColor(1), QColor(192, 220, 192));
         QCOMPARE(Window->SubIndex, 2);
+    }
+
+    void keypadAnswersByTheKeyMap() {
+        // The paper starts with choice questions and ends with judgement questions.
+        const int last = QuestionCount(Window->SubList);
+        QVERIFY(!IsJudgeQuestion(Window->SubList[3]));
+        QVERIFY(IsJudgeQuestion(Window->SubList[last]));
+        QTest::mouseClick(Exam("SubListLbl3"), Qt::LeftButton);
+        QTest::keyClick(frmMockExam, Qt::Key_7, Qt::KeypadModifier);
+        QCOMPARE(Window->SubList[3].MyAnswer, QStringLiteral("A"));
+        QTest::mouseClick(Exam(qPrintable(QStringLiteral("SubListLbl%1").arg(last))),
+                          Qt::LeftButton);
+        QTest::keyClick(frmMockExam, Qt::Key_7, Qt::KeypadModifier); // no A in a judgement
+        QTest::keyClick(frmMockExam, Qt::Key_A);
+        QVERIFY(Window->SubList[last].MyAnswer.isEmpty());
+        QTest::keyClick(frmMockExam, Qt::Key_6, Qt::KeypadModifier);
+        QCOMPARE(Window->SubList[last].MyAnswer, QStringLiteral("错"));
+        QCOMPARE(Text("lblMyAnswer"), QStringLiteral("×"));
+        QCOMPARE(Window->SubIndex, last); // the last question stays
+        QTest::keyClick(frmMockExam, Qt::Key_4, Qt::KeypadModifier);
+        QCOMPARE(Window->SubList[last].MyAnswer, QStringLiteral("对"));
+        QCOMPARE(Text(qPrintable(QStringLiteral("SubListLbl%1").arg(last))),
+                 QStringLiteral("%1\n   √").arg(last));
     }
 
     void passingPaperIsUploadedOnceAndReviewed() {
