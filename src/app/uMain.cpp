@@ -7,7 +7,10 @@
 #include "app/Version.h"
 #include "data/MessageBox.h"
 #include "data/uProc.h"
+#include "exam/GradeOutbox.h"
+#include "exam/GradeQueryPage.h"
 #include "exam/MockExamPage.h"
+#include "exam/uMockExam.h"
 #include "online/MainPage.h"
 #include "practice/KeyRules.h"
 #include "practice/PathBar.h"
@@ -22,6 +25,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
@@ -177,12 +181,14 @@ void TfrmMain::BuildMenu() {
 
 void TfrmMain::BuildPages() {
     tsMainPage = new MainPage;
-    tsGradeQuery = new TPage("tsGradeQuery", QStringLiteral("成绩查询"));
+    tsGradeQuery = new GradeQueryPage;
     tsSubList = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
     tsStudyTogether = new TPage("tsStudyTogether", QStringLiteral("Veltrano"));
     tsList = new TPage("tsList", QStringLiteral("列表"));
     tsFilterTest = new TPage("tsFilterTest", QStringLiteral("专项练习"));
     tsMockExam = new MockExamPage;
+    connect(tsMockExam->btnStartMockExam, &QPushButton::clicked, this,
+            &TfrmMain::btnStartMockExamClick);
     tsShowImage = new TPage("tsShowImage", QStringLiteral("显示图像"));
     const QList<QWidget*> pages{tsMainPage, tsGradeQuery, tsSubList,  tsStudyTogether,
                                 tsList,     tsFilterTest, tsMockExam, tsShowImage};
@@ -198,6 +204,7 @@ void TfrmMain::FormCreate() {
     SetTrayIcon("A");
     KeyMap = LoadKeyMap();
     DriverInfo = LoadDriverInfo();
+    GradeOutbox::ResendInBackground();
 }
 
 void TfrmMain::FormShow() {
@@ -332,7 +339,22 @@ void TfrmMain::grpMoreOptionItems0Click() {
 }
 
 void TfrmMain::grpMoreOptionItems4Click() {
+    tsGradeQuery->OpenPage();
     ShowPage(tsGradeQuery);
+}
+
+void TfrmMain::btnStartMockExamClick() {
+    if (LoadMockExamSubList())
+        OpenMockExam({SubList, SubIndex, DriverInfo, KeyMap, this,
+                      [this] { return LoadMockExamSubList(); }});
+}
+
+bool TfrmMain::LoadMockExamSubList() {
+    QWidget* owner = frmMockExam ? static_cast<QWidget*>(frmMockExam) : this;
+    if (!ComposeMockExamPaper(DriverInfo, SubList, owner))
+        return false;
+    SubIndex = 1;
+    return true;
 }
 
 void TfrmMain::grpMoreOptionItems5Click() {

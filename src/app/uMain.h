@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class GroupBar;
+class GradeQueryPage;
 class GroupBarGroup;
 class MainPage;
 class MockExamPage;
@@ -58,6 +59,11 @@ public:
     void grpMoreOptionItems0Click();
     void grpMoreOptionItems4Click();
     void grpMoreOptionItems5Click();
+    void btnStartMockExamClick();
+
+    // Draws a mock-exam paper into SubList and sets SubIndex to 1; false, with a message and
+    // SubList as it was, when the bank gives no question.
+    bool LoadMockExamSubList();
 
     // The practice set: loads the learner's questions narrowed by `Extra` in chapter order
     // (Order 1) or random order, resets the practice page and shows question 1; false, with
@@ -90,7 +96,7 @@ public:
     QFrame* pnlMain;
     QStackedWidget* pcMain;
     MainPage* tsMainPage;
-    TPage* tsGradeQuery;
+    GradeQueryPage* tsGradeQuery;
     TPracticePage* tsSubList;
     TPage* tsStudyTogether;
     TPage* tsList;
