@@ -1,28 +1,15 @@
 // The build-time writers of animated GIFs, keyed SVG frames and Flash films.
+#include "GifFrames.h"
 #include "GifWriter.h"
 #include "SvgFrames.h"
 #include "SwfWriter.h"
 
-#include <QBuffer>
-#include <QMovie>
 #include <QTest>
 #include <QtEndian>
 
 using namespace veltrano;
 
 namespace {
-
-QList<QImage> ReadBack(const QByteArray& gif, int* loops = nullptr) {
-    QBuffer buffer;
-    buffer.setData(gif);
-    QMovie movie(&buffer, "gif");
-    QList<QImage> frames;
-    for (int i = 0; i < movie.frameCount() && movie.jumpToFrame(i); ++i)
-        frames.append(movie.currentImage().convertToFormat(QImage::Format_RGB32));
-    if (loops)
-        *loops = movie.loopCount();
-    return frames;
-}
 
 // Colours survive the 15-bit palette within one step of 8 per channel.
 bool Near(QRgb a, QRgb b) {
@@ -55,7 +42,7 @@ void TestPictureWriters::gifFramesReadBackAsDrawn() {
         for (int x = 20; x < 40; ++x)
             split.setPixel(x, y, qRgb(20, 60, 220));
     int loops = 0;
-    const QList<QImage> frames = ReadBack(gif::WriteAnimation({red, split, red}, 7), &loops);
+    const QList<QImage> frames = GifFrames(gif::WriteAnimation({red, split, red}, 7), &loops);
     QCOMPARE(frames.size(), 3);
     QCOMPARE(loops, -1); // for ever
     QCOMPARE(frames[0].size(), QSize(40, 30));
@@ -67,7 +54,7 @@ void TestPictureWriters::gifFramesReadBackAsDrawn() {
     // A still frame adds one pixel, not a picture: later frames hold only what changed.
     const QByteArray once = gif::WriteAnimation({split}, 7);
     QVERIFY(gif::WriteAnimation({split, split, split}, 7).size() < once.size() + 100);
-    QCOMPARE(ReadBack(gif::WriteAnimation({split, split}, 7)).value(1), ReadBack(once).value(0));
+    QCOMPARE(GifFrames(gif::WriteAnimation({split, split}, 7)).value(1), GifFrames(once).value(0));
 }
 
 void TestPictureWriters::gifOfManyColoursDecodes() {
@@ -82,7 +69,7 @@ void TestPictureWriters::gifOfManyColoursDecodes() {
             noisy.setPixel(x, y, x < 150 ? qRgb(shade, 255 - shade, 40) : qRgb(90, 90, 90));
         }
     }
-    const QList<QImage> frames = ReadBack(gif::WriteAnimation({noisy}, 10));
+    const QList<QImage> frames = GifFrames(gif::WriteAnimation({noisy}, 10));
     QCOMPARE(frames.size(), 1);
     int far = 0;
     for (int y = 0; y < noisy.height(); ++y)
