@@ -9,6 +9,8 @@
 class GroupBar;
 class GroupBarGroup;
 class MainPage;
+class TFilterPage;
+class TItemListPage;
 class MockExamPage;
 class PathBar;
 class QFrame;
@@ -64,6 +66,12 @@ public:
     bool LoadPractice(const QString& Extra, int Order);
     // Replaces SubList by the rows of an open result and numbers the question grid for it.
     void LoadSubList(TQuery& DataSet);
+    // The chapter list on tsList; a click on a chapter opens its practice set.
+    void ShowChapterList();
+    // A click on a row of the item list: `tag` is the item's key, `hint` its hint.
+    void ListItemClick(int tag, const QString& hint);
+    // The special practice set of a chosen filter.
+    void StartFilterPractice(const QString& extra, int order, const QString& caption);
     // Keys reach the window before the focused control; true when the key was used.
     bool FormKeyDown(QKeyEvent& Key);
 
@@ -92,8 +100,8 @@ public:
     TPage* tsGradeQuery;
     TPracticePage* tsSubList;
     TPage* tsStudyTogether;
-    TPage* tsList;
-    TPage* tsFilterTest;
+    TItemListPage* tsList;
+    TFilterPage* tsFilterTest;
     MockExamPage* tsMockExam;
     TPage* tsShowImage;
     PathBar* pbMainPath;
@@ -111,6 +119,9 @@ private:
     void BuildMenu();
     void BuildPages();
     void StartPractice(const QString& mode, const QString& extra, int order);
+    // Shows the loaded set under the path "【car type】" > `second` > `third`; a click on
+    // `second` runs `back` when one is given.
+    void OpenPracticeSet(const QString& second, const QString& third, void (TfrmMain::*back)());
 };
 
 // The main window of the run; null while none exists.
