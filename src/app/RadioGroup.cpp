@@ -9,8 +9,8 @@ TRadioGroup::TRadioGroup(const QString& name, const QString& caption, int column
     : QGroupBox(caption, parent), Options(new QButtonGroup(this)), Grid(new QGridLayout(this)),
       Columns(columns), ItemHeight(itemHeight) {
     setObjectName(name);
-    Grid->setContentsMargins(8, 4, 8, 4);
-    Grid->setVerticalSpacing(0);
+    Grid->setContentsMargins(4, 2, 4, 2);
+    Grid->setSpacing(0);
     Grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     // Mouse, keyboard and code all choose through the button's check.
     connect(Options, &QButtonGroup::idToggled, this, [this](int id, bool checked) {

@@ -72,7 +72,9 @@ TfrmSelectCarType::TfrmSelectCarType(const TDriverInfo& current, QWidget* parent
     setObjectName("frmSelectCarType");
     setWindowTitle(QStringLiteral("车型选择"));
     setFixedSize(510, 240);
-    setFont(QFont(QStringLiteral("宋体")));
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    setFont(font);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, QColor(237, 247, 245));
     setPalette(colours);
