@@ -7,6 +7,7 @@
 #include "data/uProc.h"
 #include "practice/ChapterList.h"
 #include "settings/AppPaths.h"
+#include "support/RatioReporter.h"
 
 #include <QApplication>
 #include <QFile>
@@ -15,8 +16,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
-#include <string>
 
 namespace {
 
@@ -69,27 +68,6 @@ BENCHMARK(ChapterListPainted)->Unit(benchmark::kMillisecond);
 BENCHMARK(EmptyPagePainted)->Unit(benchmark::kMillisecond);
 BENCHMARK(TileList50Painted)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's CPU time per iteration for the ratios: on a shared, busy machine
-// the wall clock mostly measures the neighbours.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    TRatioReporter() : ConsoleReporter(OO_Tabular) {}
-    std::map<std::string, double> Seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            Seconds[run.benchmark_name()] =
-                run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-    }
-};
-
-void PrintRatio(TRatioReporter& reporter, const char* name, const char* baseline) {
-    const double base = reporter.Seconds[baseline];
-    if (base > 0)
-        std::printf("%-20s %9.4f x %s (CPU time; %.2f ms)\n", name, reporter.Seconds[name] / base,
-                    baseline, reporter.Seconds[name] * 1000);
-}
-
 // A thumbnail as the teaching libraries hand them out: a JPEG file of the tile's size.
 QString WriteTilePicture(const QString& folder) {
     QImage image(138, 103, QImage::Format_RGB32);
@@ -138,8 +116,8 @@ int main(int argc, char** argv) {
 
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatio(reporter, "ChapterListPainted", "ChapterStatement");
-    PrintRatio(reporter, "TileList50Painted", "EmptyPagePainted");
+    reporter.PrintRatio("ChapterListPainted", "ChapterStatement");
+    reporter.PrintRatio("TileList50Painted", "EmptyPagePainted");
     dmMain = nullptr;
     return 0;
 }

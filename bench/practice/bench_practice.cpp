@@ -7,6 +7,7 @@
 #include "practice/PracticePage.h"
 #include "practice/PracticeRules.h"
 #include "settings/AppPaths.h"
+#include "support/RatioReporter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,8 +15,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
-#include <string>
 
 namespace {
 
@@ -122,26 +121,6 @@ BENCHMARK(StatementRandomOrder)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadPracticeRandomOrder)->Unit(benchmark::kMillisecond);
 BENCHMARK(ShowSubEach)->Unit(benchmark::kMicrosecond);
 
-// Prints the usual table and keeps each benchmark's CPU time per iteration for the ratios:
-// on a shared, busy machine the wall clock mostly measures the neighbours.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    TRatioReporter() : ConsoleReporter(OO_Tabular) {}
-    std::map<std::string, double> Seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            Seconds[run.benchmark_name()] =
-                run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-    }
-};
-
-void PrintRatio(TRatioReporter& reporter, const char* name, const char* baseline) {
-    const double base = reporter.Seconds[baseline];
-    if (base > 0)
-        std::printf("%-26s %9.4f x %s (CPU time)\n", name, reporter.Seconds[name] / base, baseline);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -174,9 +153,9 @@ int main(int argc, char** argv) {
 
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatio(reporter, "LoadPracticeChapterOrder", "StatementChapterOrder");
-    PrintRatio(reporter, "LoadPracticeRandomOrder", "StatementRandomOrder");
-    PrintRatio(reporter, "ShowSubEach", "StatementChapterOrder");
+    reporter.PrintRatio("LoadPracticeChapterOrder", "StatementChapterOrder");
+    reporter.PrintRatio("LoadPracticeRandomOrder", "StatementRandomOrder");
+    reporter.PrintRatio("ShowSubEach", "StatementChapterOrder");
     dmMain = nullptr;
     return 0;
 }
