@@ -9,8 +9,6 @@
 class GroupBar;
 class GroupBarGroup;
 class MainPage;
-class TFilterPage;
-class TItemListPage;
 class MockExamPage;
 class PathBar;
 class QFrame;
@@ -18,6 +16,8 @@ class QKeyEvent;
 class QLabel;
 class QStackedWidget;
 class QSystemTrayIcon;
+class TFilterPage;
+class TItemListPage;
 class TPage;
 class TPracticePage;
 class TQuery;

@@ -2,10 +2,12 @@
 #include "data/uLoadDll.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
@@ -157,6 +159,13 @@ private slots:
         Page->BuildRowList(Items(30), Recorder());
         QCoreApplication::processEvents();
         QVERIFY(bar->isVisible());
+        // Rows leave the wheel to the page, which scrolls with it.
+        QWheelEvent wheel(QPointF(100, 20), QPointF(), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Control<QLabel>("ListLbl0"), &wheel);
+        QVERIFY(!wheel.isAccepted());
+        QApplication::sendEvent(Page->findChild<QScrollArea*>("ListScroller")->viewport(), &wheel);
+        QVERIFY(bar->value() > 0);
         bar->setValue(bar->maximum());
         const QWidget* last = Control<QWidget>("ListPnl29");
         const QPoint bottom = last->mapTo(Page, QPoint(0, last->height()));
