@@ -10,6 +10,7 @@
 #include "settings/AppPaths.h"
 #include "settings/Configure.h"
 #include "support/BenchSupport.h"
+#include "support/RatioReporter.h"
 
 #include <QApplication>
 #include <QFile>
@@ -102,8 +103,8 @@ int main(int argc, char** argv) {
 
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatio(reporter, "ComposePaperSample", "PaperStatementSample");
-    PrintRatio(reporter, "ComposePaperGenerated", "PaperStatementGenerated");
+    reporter.PrintRatio("ComposePaperSample", "PaperStatementSample");
+    reporter.PrintRatio("ComposePaperGenerated", "PaperStatementGenerated");
     dmMain = nullptr;
     return 0;
 }

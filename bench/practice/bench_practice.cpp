@@ -9,6 +9,7 @@
 #include "practice/PracticeRules.h"
 #include "settings/AppPaths.h"
 #include "support/BenchSupport.h"
+#include "support/RatioReporter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,8 +17,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
-#include <string>
 
 namespace {
 
@@ -106,9 +105,9 @@ int main(int argc, char** argv) {
 
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatio(reporter, "LoadPracticeChapterOrder", "StatementChapterOrder");
-    PrintRatio(reporter, "LoadPracticeRandomOrder", "StatementRandomOrder");
-    PrintRatio(reporter, "ShowSubEach", "StatementChapterOrder");
+    reporter.PrintRatio("LoadPracticeChapterOrder", "StatementChapterOrder");
+    reporter.PrintRatio("LoadPracticeRandomOrder", "StatementRandomOrder");
+    reporter.PrintRatio("ShowSubEach", "StatementChapterOrder");
     dmMain = nullptr;
     return 0;
 }

@@ -4,7 +4,6 @@
 #include "data/uDataModule.h"
 
 #include <QStringList>
-#include <cstdio>
 
 namespace BenchSupport {
 namespace {
@@ -34,19 +33,6 @@ bool GenerateBank() {
             questions.append(GeneratedQuestion(++id, subID, 1 + (subID / 10) % 7));
     }
     return FixtureBank::ReplaceQuestions(dmMain->adocLocal(), questions);
-}
-
-void TRatioReporter::ReportRuns(const std::vector<Run>& runs) {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-        Seconds[run.benchmark_name()] =
-            run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-}
-
-void PrintRatio(TRatioReporter& reporter, const char* name, const char* baseline) {
-    const double base = reporter.Seconds[baseline];
-    if (base > 0)
-        std::printf("%-26s %9.4f x %s (CPU time)\n", name, reporter.Seconds[name] / base, baseline);
 }
 
 } // namespace BenchSupport

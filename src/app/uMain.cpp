@@ -1,4 +1,5 @@
 #include "app/uMain.h"
+#include "app/ItemList.h"
 #include "app/Page.h"
 
 #include "PrivateTempFolder.h"
@@ -12,10 +13,13 @@
 #include "exam/MockExamPage.h"
 #include "exam/uMockExam.h"
 #include "online/MainPage.h"
+#include "practice/ChapterList.h"
+#include "practice/FilterPage.h"
 #include "practice/KeyRules.h"
 #include "practice/PathBar.h"
 #include "practice/PracticePage.h"
 #include "practice/PracticeRules.h"
+#include "practice/uSelectCarType.h"
 #include "settings/uKeyboardSet.h"
 
 #include <QApplication>
@@ -184,8 +188,9 @@ void TfrmMain::BuildPages() {
     tsGradeQuery = new GradeQueryPage;
     tsSubList = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
     tsStudyTogether = new TPage("tsStudyTogether", QStringLiteral("Veltrano"));
-    tsList = new TPage("tsList", QStringLiteral("列表"));
-    tsFilterTest = new TPage("tsFilterTest", QStringLiteral("专项练习"));
+    tsList = new TItemListPage;
+    tsFilterTest = new TFilterPage;
+    connect(tsFilterTest, &TFilterPage::FilterStarted, this, &TfrmMain::StartFilterPractice);
     tsMockExam = new MockExamPage;
     connect(tsMockExam->btnStartMockExam, &QPushButton::clicked, this,
             &TfrmMain::btnStartMockExamClick);
@@ -279,10 +284,38 @@ void TfrmMain::grpMainPageOpen() {
 void TfrmMain::grpSubExerciseItems0Click() {
     gbMainMenu->OpenGroup(grpSubExercise);
     ShowPage(tsMainPage);
+    TfrmSelectCarType dialog(DriverInfo, this);
+    connect(&dialog, &TfrmSelectCarType::ChoiceSaved, this, [this] {
+        DriverInfo = LoadDriverInfo();
+        UpdateTitle();
+    });
+    dialog.exec();
 }
 
 void TfrmMain::grpSubExerciseItems1Click() {
+    ShowChapterList();
     ShowPage(tsList);
+}
+
+void TfrmMain::ShowChapterList() {
+    ::ShowChapterList(*tsList, DriverInfo,
+                      [this](int tag, const QString& hint) { ListItemClick(tag, hint); });
+}
+
+void TfrmMain::ListItemClick(int tag, const QString& hint) {
+    if (!IsChapterHint(hint) ||
+        !LoadPractice(ChapterPracticeExtra(tag), PracticeMode::ChapterOrder))
+        return;
+    OpenPracticeSet(QStringLiteral("章节练习"),
+                    ModePathText(ChapterPathTitle(hint), QuestionCount(SubList)),
+                    &TfrmMain::grpSubExerciseItems1Click);
+}
+
+void TfrmMain::StartFilterPractice(const QString& extra, int order, const QString& caption) {
+    if (!LoadPractice(extra, order))
+        return;
+    OpenPracticeSet(QStringLiteral("专项练习"), ModePathText(caption, QuestionCount(SubList)),
+                    &TfrmMain::grpSubExerciseItems4Click);
 }
 
 void TfrmMain::StartPractice(const QString& mode, const QString& extra, int order) {
@@ -291,9 +324,16 @@ void TfrmMain::StartPractice(const QString& mode, const QString& extra, int orde
         gbMainMenu->SelectItem(ShownPageItem);
         return;
     }
-    PathItems = {QStringLiteral("【") + DriverInfo.SubCarTypeName + QStringLiteral("】"),
-                 ModePathText(mode, QuestionCount(SubList)), QString()};
+    OpenPracticeSet(ModePathText(mode, QuestionCount(SubList)), QString(), nullptr);
+}
+
+void TfrmMain::OpenPracticeSet(const QString& second, const QString& third,
+                               void (TfrmMain::*back)()) {
+    PathItems = {QStringLiteral("【") + DriverInfo.SubCarTypeName + QStringLiteral("】"), second,
+                 third};
     SetPathBar(PathItems);
+    if (back)
+        pbMainPath->SetItemAction(1, [this, back] { (this->*back)(); });
     ShowPage(tsSubList);
     tsSubList->FocusGrid();
 }
@@ -317,6 +357,7 @@ void TfrmMain::grpSubExerciseItems3Click() {
 }
 
 void TfrmMain::grpSubExerciseItems4Click() {
+    tsFilterTest->FillFilterGroups();
     ShowPage(tsFilterTest);
 }
 
