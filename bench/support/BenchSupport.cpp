@@ -1,6 +1,6 @@
 #include "support/BenchSupport.h"
 
-#include "FixtureBank.h"
+#include "support/FixtureBank.h"
 #include "data/uDataModule.h"
 
 #include <QStringList>
