@@ -2,6 +2,7 @@
 
 #include "data/MessageBox.h"
 #include "data/uProc.h"
+#include "online/WebView.h"
 #include "settings/AppPaths.h"
 
 #include <QDir>
@@ -29,3 +30,11 @@ QString UseFreshDataFolder(bool withSampleBank) {
 }
 
 } // namespace TestSupport
+
+namespace {
+// Runs before every test program's main, so before the application object exists.
+const bool WebEnginePrepared = [] {
+    PrepareWebEngine();
+    return true;
+}();
+} // namespace
