@@ -3,10 +3,12 @@
 
 #include "PrivateTempFolder.h"
 #include "app/GroupBar.h"
+#include "app/StudyTogetherPage.h"
 #include "data/MessageBox.h"
 #include "data/uProc.h"
 #include "exam/MockExamPage.h"
 #include "online/MainPage.h"
+#include "online/WebPanel.h"
 #include "practice/KeyRules.h"
 #include "practice/PathBar.h"
 #include "practice/PracticePage.h"
@@ -36,7 +38,8 @@ static void LoadIconResources() {
 namespace {
 
 const QString kProgramName = QStringLiteral("Veltrano助手");
-const QString kVersionedName = QStringLiteral("Veltrano助手V1.4");
+const QString kVersion = QStringLiteral("V1.4");
+const QString kVersionedName = kProgramName + kVersion;
 const QColor kWindowColour(0xE8, 0xF0, 0xF8);
 const QColor kFrameColour(0xC0, 0xDC, 0xFF);
 
@@ -52,8 +55,8 @@ struct NavigationItem {
 const NavigationItem kMoreOptionItems[] = {
     {"软件说明", "nav_about", &TfrmMain::grpMoreOptionItems0Click},
     {"手机版本", "nav_mobile", nullptr},
-    {"意见反馈", "nav_feedback", nullptr},
-    {"软件更新", "nav_update", nullptr},
+    {"意见反馈", "nav_feedback", &TfrmMain::grpMoreOptionItems2Click},
+    {"软件更新", "nav_update", &TfrmMain::grpMoreOptionItems3Click},
     {"成绩查询", "nav_grade", &TfrmMain::grpMoreOptionItems4Click},
     {"键盘设置", "nav_keyboard", &TfrmMain::grpMoreOptionItems5Click},
 };
@@ -150,12 +153,9 @@ void TfrmMain::BuildHead() {
     pnlHead->setGeometry(0, 0, 1012, 100);
     imgHead = new QLabel(pnlHead);
     imgHead->setObjectName("imgHead");
-    imgHead->setGeometry(0, 0, 208, 100);
     imgHead->setAlignment(Qt::AlignCenter);
     imgHead->setScaledContents(true);
-    wbHead = new QWidget(pnlHead);
-    wbHead->setObjectName("wbHead");
-    wbHead->setGeometry(1012 - 179, 0, 179, 100);
+    HeadPanel = new TWebPanel(pnlHead, imgHead, QStringLiteral("wbHead"));
 }
 
 void TfrmMain::BuildMenu() {
@@ -196,9 +196,10 @@ void TfrmMain::BuildMenu() {
 
 void TfrmMain::BuildPages() {
     tsMainPage = new MainPage;
+    HomePanel = new TWebPanel(tsMainPage, tsMainPage->imgMainPage, QStringLiteral("wbMainPage"));
     tsGradeQuery = new TPage("tsGradeQuery", QStringLiteral("成绩查询"));
     tsSubList = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
-    tsStudyTogether = new TPage("tsStudyTogether", QStringLiteral("Veltrano"));
+    tsStudyTogether = new TStudyTogetherPage;
     tsList = new TPage("tsList", QStringLiteral("列表"));
     tsFilterTest = new TPage("tsFilterTest", QStringLiteral("专项练习"));
     tsMockExam = new MockExamPage;
@@ -214,9 +215,12 @@ void TfrmMain::BuildPages() {
 
 void TfrmMain::FormCreate() {
     FirstShow = true;
+    BuildIconMenu();
     SetTrayIcon("A");
+    URLInfo = LoadURLInfo();
     KeyMap = LoadKeyMap();
     DriverInfo = LoadDriverInfo();
+    StartVersionCheck(1);
 }
 
 void TfrmMain::FormShow() {
@@ -226,6 +230,11 @@ void TfrmMain::FormShow() {
     ShowPage(tsMainPage);
     LoadResImage(imgHead, QStringLiteral("Head"));
     LoadResImage(tsMainPage->imgMainPage, QStringLiteral("MainPage"));
+    HeadURL = URLInfo.TopURL;
+    HomeURL = URLInfo.MiniURL;
+    ShowHeadPanel(false, QString());
+    ShowHomePanel(false, QString());
+    StartConnectCheck(true, true);
     FirstShow = false;
     UpdateTitle();
 }
@@ -266,8 +275,10 @@ void TfrmMain::SetTrayIcon(const QString& op) {
         TrayIcon = nullptr;
         return;
     }
-    if (op == "A" && !TrayIcon)
+    if (op == "A" && !TrayIcon) {
         TrayIcon = new QSystemTrayIcon(this);
+        connect(TrayIcon, &QSystemTrayIcon::activated, this, &TfrmMain::TrayIconActivated);
+    }
     if ((op != "A" && op != "M") || !TrayIcon)
         return;
     TrayIcon->setIcon(windowIcon());
@@ -283,6 +294,8 @@ void TfrmMain::ShowPage(QWidget* page) {
 void TfrmMain::grpMainPageOpen() {
     gbMainMenu->OpenGroup(grpSubExercise);
     ShowPage(tsMainPage);
+    HomeURL = URLInfo.MiniURL;
+    StartConnectCheck(false, true);
 }
 
 void TfrmMain::grpSubExerciseItems0Click() {
@@ -338,6 +351,13 @@ void TfrmMain::grpSubExerciseItems6Click() {
 
 void TfrmMain::grpDriveTeachItemsClick() {
     ShowPage(tsList);
+}
+
+void TfrmMain::StartVersionCheck(int mode) {
+    auto* check = new TGetExeVersionThread(mode, kVersion);
+    connect(check, &TGetExeVersionThread::Checked, this, &TfrmMain::VersionChecked);
+    connect(check, &QThread::finished, check, &QObject::deleteLater);
+    check->start();
 }
 
 void TfrmMain::grpMoreOptionItems0Click() {

@@ -1,0 +1,23 @@
+#pragma once
+
+class QWidget;
+
+// The size limits of the main window; a maximum of 0 means no upper limit.
+struct TSizeLimits {
+    int MinWidth;
+    int MinHeight;
+    int MaxWidth;
+    int MaxHeight;
+    bool operator==(const TSizeLimits&) const = default;
+};
+
+// Normally fixed at 1020 × 754; maximised, only the minimum holds.
+constexpr TSizeLimits kFixedLimits{1020, 754, 1020, 754};
+constexpr TSizeLimits kMaximisedLimits{1020, 754, 0, 0};
+
+// The system commands of the window that change its size.
+constexpr int SC_MAXIMIZE = 0xF030;
+constexpr int SC_RESTORE = 0xF120;
+
+void ApplySizeLimits(QWidget& window, const TSizeLimits& limits);
+TSizeLimits SizeLimitsOf(const QWidget& window);
