@@ -1,6 +1,7 @@
 #pragma once
 
-class QWidget;
+#include <QSize>
+#include <Qt>
 
 // The size limits of the main window; a maximum of 0 means no upper limit.
 struct TSizeLimits {
@@ -19,5 +20,7 @@ constexpr TSizeLimits kMaximisedLimits{1020, 754, 0, 0};
 constexpr int SC_MAXIMIZE = 0xF030;
 constexpr int SC_RESTORE = 0xF120;
 
-void ApplySizeLimits(QWidget& window, const TSizeLimits& limits);
-TSizeLimits SizeLimitsOf(const QWidget& window);
+// The size a window in `state` must have under `limits`: the fixed size of a normal window
+// whose limits are fixed; an invalid size when the window may have any size the limits allow
+// (maximised, full screen, minimised, or limits not fixed).
+QSize RequiredSize(const TSizeLimits& limits, Qt::WindowStates state);

@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -108,7 +109,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     LoadIconResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
     setFont(WindowFont());
-    setFixedSize(1020, 754);
+    resize(1020, 754);
+    SetSizeLimits(kFixedLimits);
     setAutoFillBackground(true);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, kWindowColour);
@@ -394,6 +396,10 @@ void TfrmMain::showEvent(QShowEvent* event) {
 void TfrmMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     FormResize();
+    // Checked once the window manager's events of this change are all in.
+    const QSize required = RequiredSize(SizeLimits, windowState());
+    if (required.isValid() && size() != required)
+        QTimer::singleShot(0, this, &TfrmMain::KeepRequiredSize);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/WindowSize.h"
 #include "online/URLInfo.h"
 #include "online/uGetExeVersionThread.h"
 #include "practice/TSub.h"
@@ -86,6 +87,9 @@ public:
     void WMSysCommand(int command);
     // The title bar's double click: maximises a fixed window, restores a maximised one.
     void TitleBarDoubleClick();
+    void SetSizeLimits(const TSizeLimits& limits);
+    // A normal window with fixed limits returns to its fixed size (after a drag of its frame).
+    void KeepRequiredSize();
 
     // The practice set: loads the learner's questions narrowed by `Extra` in chapter order
     // (Order 1) or random order, resets the practice page and shows question 1; false, with
@@ -103,6 +107,7 @@ public:
     QStringList PathItems;
     TSubList SubList;
     int SubIndex = 0;
+    TSizeLimits SizeLimits = kFixedLimits;
     TURLInfo URLInfo;
     QString HeadURL;
     QString HomeURL;

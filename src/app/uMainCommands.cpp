@@ -1,7 +1,6 @@
 // The main window's online areas, status icon and window commands.
 #include "app/uMain.h"
 
-#include "app/WindowSize.h"
 #include "data/MessageBox.h"
 #include "data/uProc.h"
 #include "online/WebPanel.h"
@@ -141,18 +140,33 @@ void TfrmMain::miShowMainFormClick(QAction* sender) {
     }
 }
 
+void TfrmMain::SetSizeLimits(const TSizeLimits& limits) {
+    SizeLimits = limits;
+    // The window manager offers maximising only to a window whose size it may change, so
+    // the fixed size is kept by the window itself (KeepRequiredSize), not by a maximum.
+    setMinimumSize(limits.MinWidth, limits.MinHeight);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void TfrmMain::KeepRequiredSize() {
+    const QSize required = RequiredSize(SizeLimits, windowState());
+    if (required.isValid() && size() != required)
+        resize(required);
+}
+
 void TfrmMain::WMSysCommand(int command) {
     if (command == SC_MAXIMIZE) {
-        ApplySizeLimits(*this, kMaximisedLimits);
+        SetSizeLimits(kMaximisedLimits);
         showMaximized();
     } else if (command == SC_RESTORE) {
         showNormal();
-        ApplySizeLimits(*this, kFixedLimits);
+        SetSizeLimits(kFixedLimits);
+        KeepRequiredSize();
     }
 }
 
 void TfrmMain::TitleBarDoubleClick() {
-    WMSysCommand(SizeLimitsOf(*this).MaxHeight != 0 ? SC_MAXIMIZE : SC_RESTORE);
+    WMSysCommand(SizeLimits.MaxHeight != 0 ? SC_MAXIMIZE : SC_RESTORE);
 }
 
 void TfrmMain::changeEvent(QEvent* event) {
@@ -161,8 +175,10 @@ void TfrmMain::changeEvent(QEvent* event) {
         return;
     // The window manager's own maximise and restore (its buttons, its title bar) take the
     // same limits as the window's commands.
-    if (isMaximized() || isFullScreen())
-        ApplySizeLimits(*this, kMaximisedLimits);
-    else if (!isMinimized())
-        ApplySizeLimits(*this, kFixedLimits);
+    if (isMaximized() || isFullScreen()) {
+        SetSizeLimits(kMaximisedLimits);
+    } else if (!isMinimized()) {
+        SetSizeLimits(kFixedLimits);
+        KeepRequiredSize();
+    }
 }

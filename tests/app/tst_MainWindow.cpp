@@ -84,7 +84,8 @@ private slots:
         TfrmMain window;
         window.show();
         QCOMPARE(window.minimumSize(), QSize(1020, 754));
-        QCOMPARE(window.maximumSize(), QSize(1020, 754));
+        QCOMPARE(window.size(), QSize(1020, 754));
+        QCOMPARE(window.SizeLimits, kFixedLimits);
         QCOMPARE(window.pnlScreen->geometry(), QRect(0, 0, 1012, 720));
         QCOMPARE(window.pnlMain->geometry(), QRect(162, 100, 850, 620));
         // The banner fills the header; its browser is made only when the site is reachable.

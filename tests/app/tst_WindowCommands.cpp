@@ -116,31 +116,44 @@ private slots:
     void maximiseLiftsTheLimitAndRestoreFixesIt() {
         TfrmMain window;
         window.show();
-        QCOMPARE(SizeLimitsOf(window), kFixedLimits);
+        QCOMPARE(window.SizeLimits, kFixedLimits);
         window.WMSysCommand(SC_MAXIMIZE);
-        QCOMPARE(SizeLimitsOf(window), kMaximisedLimits);
+        QCOMPARE(window.SizeLimits, kMaximisedLimits);
         QVERIFY(window.isMaximized());
         window.WMSysCommand(SC_RESTORE);
-        QCOMPARE(SizeLimitsOf(window), kFixedLimits);
+        QCOMPARE(window.SizeLimits, kFixedLimits);
         QCOMPARE(window.size(), QSize(1020, 754));
         window.TitleBarDoubleClick();
         QVERIFY(window.isMaximized());
-        QCOMPARE(SizeLimitsOf(window), kMaximisedLimits);
+        QCOMPARE(window.SizeLimits, kMaximisedLimits);
         window.TitleBarDoubleClick();
         QVERIFY(!window.isMaximized());
         QCOMPARE(window.size(), QSize(1020, 754));
         window.WMSysCommand(0xF060);
-        QCOMPARE(SizeLimitsOf(window), kFixedLimits);
+        QCOMPARE(window.SizeLimits, kFixedLimits);
     }
 
-    void sizeLimitsOfZeroMeanNoMaximum() {
-        QWidget widget;
-        ApplySizeLimits(widget, kMaximisedLimits);
-        QCOMPARE(widget.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
-        QCOMPARE(widget.minimumSize(), QSize(1020, 754));
-        ApplySizeLimits(widget, kFixedLimits);
-        QCOMPARE(widget.maximumSize(), QSize(1020, 754));
-        QCOMPARE(SizeLimitsOf(widget), kFixedLimits);
+    void fixedSizeHoldsOnlyForANormalWindowWithFixedLimits() {
+        QCOMPARE(RequiredSize(kFixedLimits, Qt::WindowNoState), QSize(1020, 754));
+        QCOMPARE(RequiredSize(kFixedLimits, Qt::WindowActive), QSize(1020, 754));
+        QVERIFY(!RequiredSize(kFixedLimits, Qt::WindowMaximized).isValid());
+        QVERIFY(!RequiredSize(kFixedLimits, Qt::WindowMinimized).isValid());
+        QVERIFY(!RequiredSize(kFixedLimits, Qt::WindowFullScreen).isValid());
+        QVERIFY(!RequiredSize(kMaximisedLimits, Qt::WindowNoState).isValid());
+        QVERIFY(!RequiredSize({1020, 754, 1200, 754}, Qt::WindowNoState).isValid());
+    }
+
+    void dragOfTheFrameReturnsToTheFixedSize() {
+        TfrmMain window;
+        window.show();
+        window.resize(1100, 800);
+        QTRY_COMPARE(window.size(), QSize(1020, 754));
+        window.WMSysCommand(SC_MAXIMIZE);
+        QTest::qWait(50);
+        const QSize maximised = window.size();
+        QVERIFY(maximised != QSize(1020, 754));
+        QTest::qWait(50);
+        QCOMPARE(window.size(), maximised);
     }
 };
 
