@@ -5,6 +5,7 @@
 #include "app/GroupBar.h"
 #include "app/StudyTogetherPage.h"
 #include "data/MessageBox.h"
+#include "data/uDataModule.h"
 #include "data/uProc.h"
 #include "exam/MockExamPage.h"
 #include "online/MainPage.h"
@@ -356,7 +357,8 @@ void TfrmMain::grpDriveTeachItemsClick() {
 }
 
 void TfrmMain::StartVersionCheck(int mode) {
-    auto* check = new TGetExeVersionThread(mode, kVersion);
+    auto* check =
+        new TGetExeVersionThread(mode, kVersion, dmMain ? dmMain->ServerInfo : TServerInfo());
     connect(check, &TGetExeVersionThread::Checked, this, &TfrmMain::VersionChecked);
     connect(check, &QThread::finished, check, &QObject::deleteLater);
     check->start();

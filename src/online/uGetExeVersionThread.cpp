@@ -57,12 +57,14 @@ VersionCheckAnswer VersionCheckOutcome(int checkMode, bool queryRan, const QStri
     return onRequest ? VersionCheckAnswer::Latest : VersionCheckAnswer::Nothing;
 }
 
-TGetExeVersionThread::TGetExeVersionThread(int checkMode, QString runningVersion, QObject* parent)
-    : QThread(parent), CheckMode(checkMode), RunningVersion(std::move(runningVersion)) {}
+TGetExeVersionThread::TGetExeVersionThread(int checkMode, QString runningVersion,
+                                           TServerInfo server, QObject* parent)
+    : QThread(parent), CheckMode(checkMode), RunningVersion(std::move(runningVersion)),
+      Server(std::move(server)) {}
 
 void TGetExeVersionThread::run() {
     TQuery dataset;
-    const bool ran = ExecRemoteSQL(dataset, QStringLiteral("exec procSelectExeVersion "),
+    const bool ran = ExecRemoteSQL(Server, dataset, QStringLiteral("exec procSelectExeVersion "),
                                    QStringLiteral("Active"), false);
     const QString newest = ran && dataset.RecordCount() > 0
                                ? dataset.FieldByName("InfoContent").toString()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/uDataModule.h"
+
 #include <QString>
 #include <QThread>
 
@@ -29,7 +31,10 @@ VersionCheckAnswer VersionCheckOutcome(int checkMode, bool queryRan, const QStri
 class TGetExeVersionThread : public QThread {
     Q_OBJECT
 public:
-    TGetExeVersionThread(int checkMode, QString runningVersion, QObject* parent = nullptr);
+    // `server` is the grade-service entry to ask, copied so that the thread never reads the
+    // data module.
+    TGetExeVersionThread(int checkMode, QString runningVersion, TServerInfo server,
+                         QObject* parent = nullptr);
 
     const int CheckMode;
 
@@ -41,4 +46,5 @@ protected:
 
 private:
     const QString RunningVersion;
+    const TServerInfo Server;
 };

@@ -44,7 +44,7 @@ private:
         MessageBoxHook::Clear();
         MessageBoxHook::SetNextAnswer(answer);
         OpenRecorder::Enable(true);
-        TGetExeVersionThread check(mode, QStringLiteral("V1.4"));
+        TGetExeVersionThread check(mode, QStringLiteral("V1.4"), dmMain->ServerInfo);
         connect(&check, &TGetExeVersionThread::Checked, Window.get(), &TfrmMain::VersionChecked);
         check.start();
         check.wait(15000);
@@ -120,6 +120,20 @@ private slots:
         MessageBoxHook::SetNextAnswer(MsgAnswer::No);
         window.findChild<QToolButton*>("grpMoreOptionItems3")->click();
         QTRY_COMPARE_WITH_TIMEOUT(MessageBoxHook::Recorded().size(), 2, 10000);
+    }
+
+    void checkAsksTheServiceItWasGivenWithoutTheDataModule() {
+        SetVersion("V1.4");
+        TGetExeVersionThread check(2, QStringLiteral("V1.4"), dmMain->ServerInfo);
+        dmMain = nullptr;
+        VersionCheckAnswer answer = VersionCheckAnswer::Nothing;
+        connect(&check, &TGetExeVersionThread::Checked, this,
+                [&answer](VersionCheckAnswer given) { answer = given; });
+        check.start();
+        check.wait(15000);
+        QCoreApplication::processEvents();
+        dmMain = Module.get();
+        QCOMPARE(answer, VersionCheckAnswer::Latest);
     }
 
     void unreachableServiceSendsARequestToTheDownloadPage() {
