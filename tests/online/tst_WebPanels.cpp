@@ -4,7 +4,6 @@
 #include "app/uMain.h"
 #include "data/MessageBox.h"
 #include "online/MainPage.h"
-#include "online/URLInfo.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -93,10 +92,7 @@ bool ShowsWebPage(const TfrmMain& window, const char* browser, QLabel* picture) 
 class WebPanelsTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        TestSupport::UseFreshDataFolder(false);
-        OpenRecorder::Enable(true);
-    }
+    void init() { TestSupport::UseFreshDataFolder(false); }
 
     void unreachableSiteStartsNoBrowser() {
         qputenv("VELTRANO_SITE", "127.0.0.1:9");
@@ -158,13 +154,6 @@ private slots:
         QVERIFY(!window.tsMainPage->imgMainPage->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(window.tsMainPage->imgMainPage->isVisible(), 10000);
         QVERIFY(!window.findChild<QWebEngineView*>("wbMainPage")->isVisible());
-    }
-
-    void siteLinksOpenInTheBrowser() {
-        qputenv("VELTRANO_SITE", "site.lan");
-        TfrmMain window;
-        window.grpMoreOptionItems2Click();
-        QCOMPARE(OpenRecorder::Opened(), QStringList{"http://site.lan/tellme/"});
     }
 };
 
