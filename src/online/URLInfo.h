@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-class QWidget;
-
 // The program's six web addresses, stored without a scheme: the site host, optionally with
 // a path. "http://" is put in front where an address is tested or opened.
 struct TURLInfo {
