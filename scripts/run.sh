@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, starts a local grade service on the built folder and then
-# the study program on the bundled sample bank. The service stops when the program ends.
+# Installs what is needed, builds, starts a local grade service on the built folder (on its
+# default port, serving the program's site beside it) and then the study program on the
+# bundled sample bank. The service stops when the program ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
@@ -8,7 +9,7 @@ bash scripts/build.sh
 BIN="$(pwd)/${VELTRANO_BUILD_DIR:-build}/bin"
 server_pid=""
 if [ -x "$BIN/veltrano-server" ] && [ -z "${VELTRANO_SERVER:-}" ]; then
-  (cd "$BIN" && exec ./veltrano-server --listen 127.0.0.1:2112 --db grades.db) &
+  (cd "$BIN" && exec ./veltrano-server --listen 127.0.0.1 --db grades.db) &
   server_pid=$!
   trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true' EXIT
 fi

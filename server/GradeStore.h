@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/CommandText.h"
+#include "protocol/Limits.h"
 #include "protocol/Wire.h"
 
 #include <memory>
@@ -8,9 +9,16 @@
 #include <string>
 #include <vector>
 
-// Where grades and program versions are kept. Arguments reach the store already
-// validated and are always bound as parameters, never pasted into SQL text.
-// Every method may be called from many threads at once.
+// A message posted on the site's feedback page.
+struct Feedback {
+    std::string Contact; // how to answer the sender; may be empty
+    std::string Message;
+    std::string Sender; // the address the post came from
+};
+
+// Where grades, program versions, the site's feedback and its notice are kept. Arguments reach the
+// store already validated and are always bound as parameters, never pasted into SQL text. Every
+// method may be called from many threads at once.
 class GradeStore {
 public:
     virtual ~GradeStore() = default;
@@ -18,18 +26,26 @@ public:
     // Stores one grade stamped with the store's current time; returns the rows added.
     virtual long long InsertGrade(const protocol::InsertGrade& grade) = 0;
     // EmpID, EmpName, UseTime, ReferDate, Mark of the ID with Mark >= MinMark, newest first,
-    // at most kMaxGradeRows rows.
+    // at most protocol::kMaxGradeRows rows.
     virtual protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) = 0;
     // InfoContent of the newest version, or no row when none was set.
     virtual protocol::ResultSet SelectExeVersion() = 0;
     virtual void SetExeVersion(const std::string& version) = 0;
+    // InfoContent and SetAt of the versions set so far, newest first, at most `limit`.
+    virtual protocol::ResultSet ListVersions(int limit) = 0;
     // Every grade of an ID, newest first, for the administrator.
     virtual protocol::ResultSet ListGrades(const std::string& empId) = 0;
+
+    // Stores one feedback message stamped with the store's current time.
+    virtual void AddFeedback(const Feedback& feedback) = 0;
+    // ReceivedAt, Sender, Contact, Message of every feedback message, oldest first.
+    virtual protocol::ResultSet ListFeedback() = 0;
+    // The notice of the site's header; an empty text clears it.
+    virtual void SetNotice(const std::string& notice) = 0;
+    virtual std::string Notice() = 0;
     // A trivial round trip to the store.
     virtual void Ping() = 0;
 };
-
-inline constexpr int kMaxGradeRows = 1000;
 
 // A store failure: its text is for the service's log, not for clients.
 class StoreError : public std::runtime_error {

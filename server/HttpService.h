@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Procedures.h"
+#include "Site.h"
 
 #include <memory>
 #include <string>
@@ -10,10 +11,12 @@ class Server;
 }
 
 // The HTTP front of the service: routes, limits (body size, read and write time,
-// keep-alive), a pool of worker threads and one log line per request on stderr.
+// keep-alive), a pool of worker threads and one log line per request on stderr. The
+// procedures answer POST /providers/...; the site, when there is one, answers every GET
+// and the posts of its feedback form.
 class HttpService {
 public:
-    HttpService(Procedures& procedures, int threads);
+    HttpService(Procedures& procedures, Site* site, int threads);
     ~HttpService();
     HttpService(const HttpService&) = delete;
     HttpService& operator=(const HttpService&) = delete;
@@ -26,7 +29,7 @@ public:
     void Stop();
 
 private:
-    void AddRoutes(Procedures& procedures);
+    void AddRoutes(Procedures& procedures, Site* site);
     void AddLimitsAndLog(int threads);
 
     std::unique_ptr<httplib::Server> Server;

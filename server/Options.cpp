@@ -1,15 +1,33 @@
 #include "Options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <string_view>
+#include <utility>
 
-const char* const kUsage =
-    "usage: veltrano-server [--listen HOST:PORT] [--db FILE|postgresql://...] [--threads N]\n"
-    "       veltrano-server set-version VERSION [--db ...]\n"
-    "       veltrano-server list-grades ID [--db ...]\n"
-    "Serves the grade service (default 0.0.0.0:2112 on grades.db), or administers its store.\n";
+std::string Usage() {
+    const Options defaults;
+    return "usage: veltrano-server [--listen HOST[:PORT]] [--db FILE|postgresql://...] "
+           "[--threads N] [--site DIR]\n"
+           "       veltrano-server set-version VERSION [--db ...]\n"
+           "       veltrano-server list-grades ID [--db ...]\n"
+           "       veltrano-server set-notice TEXT [--db ...]\n"
+           "       veltrano-server list-feedback [--db ...]\n"
+           "Serves the grade service and the program's site (default " +
+           defaults.Host + ":" + std::to_string(defaults.Port) + " on " + defaults.Database +
+           ", the site folder installed with the program), or administers its store.\n";
+}
 
 namespace {
+
+// Administration commands and whether each takes an argument.
+constexpr std::pair<std::string_view, std::pair<Options::Action, bool>> kCommands[] = {
+    {"set-version", {Options::Action::SetVersion, true}},
+    {"list-grades", {Options::Action::ListGrades, true}},
+    {"set-notice", {Options::Action::SetNotice, true}},
+    {"list-feedback", {Options::Action::ListFeedback, false}},
+};
 
 std::optional<int> ParseNumber(std::string_view text, int low, int high) {
     int value = 0;
@@ -20,9 +38,14 @@ std::optional<int> ParseNumber(std::string_view text, int low, int high) {
     return value;
 }
 
+// HOST:PORT, or HOST alone for the default port.
 bool ParseListen(std::string_view text, Options& options) {
     const auto colon = text.rfind(':');
-    if (colon == std::string_view::npos || colon == 0)
+    if (colon == std::string_view::npos) {
+        options.Host = std::string(text);
+        return !text.empty();
+    }
+    if (colon == 0)
         return false;
     const auto port = ParseNumber(text.substr(colon + 1), 0, 65535);
     if (!port)
@@ -36,7 +59,7 @@ bool ApplyOption(std::string_view name, std::string_view value, Options& options
                  std::string& error) {
     if (name == "--listen") {
         if (!ParseListen(value, options))
-            error = "--listen wants HOST:PORT";
+            error = "--listen wants HOST or HOST:PORT";
     } else if (name == "--db") {
         if (value.empty())
             error = "--db wants a file or a postgresql:// URL";
@@ -46,19 +69,14 @@ bool ApplyOption(std::string_view name, std::string_view value, Options& options
         if (!threads)
             error = "--threads wants a number from 1 to 1024";
         options.Threads = threads.value_or(options.Threads);
+    } else if (name == "--site") {
+        if (value.empty())
+            error = "--site wants a folder";
+        options.SiteFolder = std::string(value);
     } else {
         error = "unknown option " + std::string(name);
     }
     return error.empty();
-}
-
-bool SetAction(std::string_view word, Options& options, std::string& error) {
-    if (options.Run != Options::Action::Serve) {
-        error = "one administration command at a time";
-        return false;
-    }
-    options.Run = word == "set-version" ? Options::Action::SetVersion : Options::Action::ListGrades;
-    return true;
 }
 
 } // namespace
@@ -78,17 +96,25 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             if (!ApplyOption(word, argv[++i], options, error))
                 return std::nullopt;
-        } else if (word == "set-version" || word == "list-grades") {
-            if (!SetAction(word, options, error))
+        } else {
+            const auto* command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                               [word](const auto& c) { return c.first == word; });
+            if (command == std::end(kCommands)) {
+                error = "unexpected argument " + std::string(word);
                 return std::nullopt;
-            if (i + 1 >= argc) {
+            }
+            if (options.Run != Options::Action::Serve) {
+                error = "one administration command at a time";
+                return std::nullopt;
+            }
+            const auto [action, takesArgument] = command->second;
+            if (takesArgument && i + 1 >= argc) {
                 error = std::string(word) + " wants a value";
                 return std::nullopt;
             }
-            options.Argument = argv[++i];
-        } else {
-            error = "unexpected argument " + std::string(word);
-            return std::nullopt;
+            options.Run = action;
+            if (takesArgument)
+                options.Argument = argv[++i];
         }
     }
     return options;

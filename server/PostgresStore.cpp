@@ -1,6 +1,7 @@
 #include "PostgresStore.h"
 
 #include "ConnectionPool.h"
+#include "StoreLimits.h"
 
 #include <libpq-fe.h>
 #include <set>
@@ -9,19 +10,33 @@ namespace {
 
 constexpr int kSchemaLock = 2112; // advisory lock serialising concurrent migrations
 
+// Every statement creates only what is missing or replaces a function, so the whole text
+// brings any older schema up to date; the limits in braces are filled in by WithLimits.
 constexpr const char* kMigration = R"sql(
 CREATE TABLE IF NOT EXISTS grades (
     id bigserial PRIMARY KEY,
-    emp_id text NOT NULL CHECK (char_length(emp_id) BETWEEN 1 AND 25),
-    emp_name text NOT NULL CHECK (char_length(emp_name) BETWEEN 1 AND 20),
-    use_time integer NOT NULL CHECK (use_time BETWEEN 0 AND 2700),
-    mark integer NOT NULL CHECK (mark BETWEEN 0 AND 100),
+    emp_id text NOT NULL CHECK (char_length(emp_id) BETWEEN {EmpID}),
+    emp_name text NOT NULL CHECK (char_length(emp_name) BETWEEN {EmpName}),
+    use_time integer NOT NULL CHECK (use_time BETWEEN {UseTime}),
+    mark integer NOT NULL CHECK (mark BETWEEN {Mark}),
     refer_date timestamptz NOT NULL DEFAULT now()
 );
 CREATE INDEX IF NOT EXISTS grades_by_emp ON grades (emp_id, refer_date DESC, id DESC);
 CREATE TABLE IF NOT EXISTS exe_versions (
     id bigserial PRIMARY KEY,
-    info_content text NOT NULL,
+    info_content text NOT NULL CHECK (char_length(info_content) BETWEEN {Version}),
+    set_at timestamptz NOT NULL DEFAULT now()
+);
+CREATE TABLE IF NOT EXISTS feedback (
+    id bigserial PRIMARY KEY,
+    contact text NOT NULL CHECK (char_length(contact) BETWEEN {FeedbackContact}),
+    message text NOT NULL CHECK (char_length(message) BETWEEN {FeedbackMessage}),
+    sender text NOT NULL,
+    received_at timestamptz NOT NULL DEFAULT now()
+);
+CREATE TABLE IF NOT EXISTS site_notices (
+    id bigserial PRIMARY KEY,
+    content text NOT NULL CHECK (char_length(content) BETWEEN {Notice}),
     set_at timestamptz NOT NULL DEFAULT now()
 );
 
@@ -46,7 +61,7 @@ BEGIN
     FROM grades g
     WHERE g.emp_id = p_emp_id AND g.mark >= p_min_mark
     ORDER BY g.refer_date DESC, g.id DESC
-    LIMIT 1000;
+    LIMIT {MaxGradeRows};
 END
 $$;
 
@@ -74,6 +89,20 @@ constexpr Statement kListGrades{
     "SELECT emp_id AS \"EmpID\", emp_name AS \"EmpName\", use_time AS \"UseTime\", "
     "to_char(refer_date AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS \"ReferDate\", "
     "mark AS \"Mark\" FROM grades WHERE emp_id = $1 ORDER BY refer_date DESC, id DESC"};
+constexpr Statement kListVersions{
+    "list_versions",
+    "SELECT info_content AS \"InfoContent\", "
+    "to_char(set_at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS \"SetAt\" "
+    "FROM exe_versions ORDER BY id DESC LIMIT $1"};
+constexpr Statement kAddFeedback{
+    "add_feedback", "INSERT INTO feedback (contact, message, sender) VALUES ($1, $2, $3)"};
+constexpr Statement kListFeedback{
+    "list_feedback",
+    "SELECT to_char(received_at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS "
+    "\"ReceivedAt\", sender AS \"Sender\", contact AS \"Contact\", message AS \"Message\" "
+    "FROM feedback ORDER BY id"};
+constexpr Statement kSetNotice{"set_notice", "INSERT INTO site_notices (content) VALUES ($1)"};
+constexpr Statement kNotice{"notice", "SELECT content FROM site_notices ORDER BY id DESC LIMIT 1"};
 constexpr Statement kPing{"ping", "SELECT 1"};
 
 // Type identifiers of int2, int4 and int8.
@@ -202,8 +231,25 @@ public:
 
     void SetExeVersion(const std::string& version) override { Run(kSetExeVersion, {version}); }
 
+    protocol::ResultSet ListVersions(int limit) override {
+        return Run(kListVersions, {static_cast<long long>(limit)});
+    }
+
     protocol::ResultSet ListGrades(const std::string& empId) override {
         return Run(kListGrades, {empId});
+    }
+
+    void AddFeedback(const Feedback& feedback) override {
+        Run(kAddFeedback, {feedback.Contact, feedback.Message, feedback.Sender});
+    }
+
+    protocol::ResultSet ListFeedback() override { return Run(kListFeedback, {}); }
+
+    void SetNotice(const std::string& notice) override { Run(kSetNotice, {notice}); }
+
+    std::string Notice() override {
+        const auto result = Run(kNotice, {});
+        return result.Rows.empty() ? std::string() : std::get<std::string>(result.Rows[0][0]);
     }
 
     void Ping() override { Run(kPing, {}); }
@@ -224,7 +270,7 @@ private:
         connection.Exec("BEGIN");
         try {
             connection.Exec("SELECT pg_advisory_xact_lock(" + std::to_string(kSchemaLock) + ")");
-            connection.Exec(kMigration);
+            connection.Exec(WithLimits(kMigration));
             connection.Exec("COMMIT");
         } catch (...) {
             connection.Rollback();

@@ -1,36 +1,9 @@
 #include "Procedures.h"
 
 #include "Log.h"
+#include "StoreLimits.h"
 
 namespace {
-
-// Number of UTF-8 characters, or -1 when the text holds a control character. The texts
-// come out of a JSON body that was checked to be valid UTF-8.
-long CountCharacters(std::string_view text) {
-    long count = 0;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7F)
-            return -1;
-        if ((c & 0xC0) != 0x80)
-            ++count;
-    }
-    return count;
-}
-
-std::string CheckText(const std::string& what, std::string_view text, long maxCharacters) {
-    const long count = CountCharacters(text);
-    if (count < 0)
-        return what + " holds a control character";
-    if (count < 1 || count > maxCharacters)
-        return what + " must have 1 to " + std::to_string(maxCharacters) + " characters";
-    return {};
-}
-
-std::string CheckRange(const std::string& what, long long value, long long low, long long high) {
-    if (value < low || value > high)
-        return what + " must lie between " + std::to_string(low) + " and " + std::to_string(high);
-    return {};
-}
 
 std::string FirstProblem(std::initializer_list<std::string> problems) {
     for (const auto& problem : problems)
@@ -55,23 +28,26 @@ Reply StoreFailure(const StoreError& error) {
 
 std::string CheckArguments(const protocol::Command& command) {
     if (const auto* grade = std::get_if<protocol::InsertGrade>(&command))
-        return FirstProblem({CheckText("EmpID", grade->EmpID, 25),
-                             CheckText("EmpName", grade->EmpName, 20),
-                             CheckRange("UseTime", grade->UseTime, 0, 2700),
-                             CheckRange("Mark", grade->Mark, 0, 100)});
+        return FirstProblem({CheckText("EmpID", grade->EmpID, protocol::kEmpIdChars),
+                             CheckText("EmpName", grade->EmpName, protocol::kEmpNameChars),
+                             CheckRange("UseTime", grade->UseTime, protocol::kUseTimeSeconds),
+                             CheckRange("Mark", grade->Mark, protocol::kMark)});
     if (const auto* query = std::get_if<protocol::SelectGrade>(&command))
-        return FirstProblem({CheckText("EmpID", query->EmpID, 25),
-                             CheckRange("minimum mark", query->MinMark, 0, 100)});
+        return FirstProblem({CheckText("EmpID", query->EmpID, protocol::kEmpIdChars),
+                             CheckRange("minimum mark", query->MinMark, protocol::kMark)});
     return {};
 }
 
 std::string CheckVersionText(std::string_view version) {
-    return CheckText("the version", version, 20);
+    return CheckText("the version", version, protocol::kVersionChars);
 }
 
 Reply Procedures::Run(std::string_view provider, std::string_view body) {
     if (!protocol::IsKnownProvider(provider))
         return ErrorReply(404, "unknown provider");
+    // The HTTP layer admits the larger bodies of the site's forms; commands stay small.
+    if (body.size() > protocol::kMaxRequestBody)
+        return ErrorReply(413, "request body too large");
     const auto request = protocol::DecodeRequest(body);
     if (!request.Ok)
         return ErrorReply(400, request.Error);

@@ -24,9 +24,9 @@ private:
 };
 
 // Why the arguments of a parsed command are refused, or an empty text when they are fine:
-// ID 1-25 characters, name 1-20 characters (no control characters), use time 0-2700,
-// mark and minimum mark 0-100.
+// ID, name, use time, mark and minimum mark within the limits of protocol/Limits.h, no
+// control characters in the texts.
 std::string CheckArguments(const protocol::Command& command);
 
-// Checks a version text for set-version: 1-20 characters, no control characters.
+// Checks a version text for set-version: its length limit, no control characters.
 std::string CheckVersionText(std::string_view version);

@@ -1,6 +1,7 @@
 #include "SqliteStore.h"
 
 #include "ConnectionPool.h"
+#include "StoreLimits.h"
 
 #include <map>
 #include <sqlite3.h>
@@ -8,21 +9,35 @@
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
+// Every statement creates only what is missing, so the whole text brings any older schema
+// up to date; the limits in braces are filled in by WithLimits.
 constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS grades (
     id INTEGER PRIMARY KEY AUTOINCREMENT,
-    emp_id TEXT NOT NULL CHECK (length(emp_id) BETWEEN 1 AND 25),
-    emp_name TEXT NOT NULL CHECK (length(emp_name) BETWEEN 1 AND 20),
-    use_time INTEGER NOT NULL CHECK (use_time BETWEEN 0 AND 2700),
-    mark INTEGER NOT NULL CHECK (mark BETWEEN 0 AND 100),
+    emp_id TEXT NOT NULL CHECK (length(emp_id) BETWEEN {EmpID}),
+    emp_name TEXT NOT NULL CHECK (length(emp_name) BETWEEN {EmpName}),
+    use_time INTEGER NOT NULL CHECK (use_time BETWEEN {UseTime}),
+    mark INTEGER NOT NULL CHECK (mark BETWEEN {Mark}),
     refer_date TEXT NOT NULL
 );
 CREATE INDEX IF NOT EXISTS grades_by_emp ON grades (emp_id, refer_date DESC, id DESC);
 CREATE TABLE IF NOT EXISTS exe_versions (
     id INTEGER PRIMARY KEY AUTOINCREMENT,
-    info_content TEXT NOT NULL,
+    info_content TEXT NOT NULL CHECK (length(info_content) BETWEEN {Version}),
+    set_at TEXT NOT NULL
+);
+CREATE TABLE IF NOT EXISTS feedback (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    contact TEXT NOT NULL CHECK (length(contact) BETWEEN {FeedbackContact}),
+    message TEXT NOT NULL CHECK (length(message) BETWEEN {FeedbackMessage}),
+    sender TEXT NOT NULL,
+    received_at TEXT NOT NULL
+);
+CREATE TABLE IF NOT EXISTS site_notices (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    content TEXT NOT NULL CHECK (length(content) BETWEEN {Notice}),
     set_at TEXT NOT NULL
 );
 )sql";
@@ -42,6 +57,17 @@ constexpr const char* kSelectExeVersion =
     "SELECT info_content AS InfoContent FROM exe_versions ORDER BY id DESC LIMIT 1";
 constexpr const char* kSetExeVersion = "INSERT INTO exe_versions (info_content, set_at) "
                                        "VALUES (?1, strftime('%Y-%m-%dT%H:%M:%fZ', 'now'))";
+constexpr const char* kListVersions =
+    "SELECT info_content AS InfoContent, substr(set_at, 1, 19) || 'Z' AS SetAt "
+    "FROM exe_versions ORDER BY id DESC LIMIT ?1";
+constexpr const char* kAddFeedback = "INSERT INTO feedback (contact, message, sender, received_at) "
+                                     "VALUES (?1, ?2, ?3, strftime('%Y-%m-%dT%H:%M:%SZ', 'now'))";
+constexpr const char* kListFeedback =
+    "SELECT received_at AS ReceivedAt, sender AS Sender, contact AS Contact, message AS Message "
+    "FROM feedback ORDER BY id";
+constexpr const char* kSetNotice = "INSERT INTO site_notices (content, set_at) "
+                                   "VALUES (?1, strftime('%Y-%m-%dT%H:%M:%fZ', 'now'))";
+constexpr const char* kNotice = "SELECT content FROM site_notices ORDER BY id DESC LIMIT 1";
 
 class SqliteConnection {
 public:
@@ -171,15 +197,32 @@ public:
 
     protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) override {
         return Run(SqliteSelectGradeSql(),
-                   {query.EmpID, query.MinMark, static_cast<long long>(kMaxGradeRows)});
+                   {query.EmpID, query.MinMark, static_cast<long long>(protocol::kMaxGradeRows)});
     }
 
     protocol::ResultSet SelectExeVersion() override { return Run(kSelectExeVersion, {}); }
 
     void SetExeVersion(const std::string& version) override { Run(kSetExeVersion, {version}); }
 
+    protocol::ResultSet ListVersions(int limit) override {
+        return Run(kListVersions, {static_cast<long long>(limit)});
+    }
+
     protocol::ResultSet ListGrades(const std::string& empId) override {
         return Run(std::string(kGradeColumns) + kListGrades, {empId});
+    }
+
+    void AddFeedback(const Feedback& feedback) override {
+        Run(kAddFeedback, {feedback.Contact, feedback.Message, feedback.Sender});
+    }
+
+    protocol::ResultSet ListFeedback() override { return Run(kListFeedback, {}); }
+
+    void SetNotice(const std::string& notice) override { Run(kSetNotice, {notice}); }
+
+    std::string Notice() override {
+        const auto result = Run(kNotice, {});
+        return result.Rows.empty() ? std::string() : std::get<std::string>(result.Rows[0][0]);
     }
 
     void Ping() override { Run("SELECT 1", {}); }
@@ -197,7 +240,7 @@ private:
         connection.Exec("BEGIN IMMEDIATE");
         try {
             if (connection.SchemaVersion() < kSchemaVersion) {
-                connection.Exec(kSchema);
+                connection.Exec(WithLimits(kSchema));
                 connection.Exec("PRAGMA user_version=" + std::to_string(kSchemaVersion));
             }
             connection.Exec("COMMIT");

@@ -2,10 +2,14 @@
 #include "HttpService.h"
 #include "Log.h"
 #include "Options.h"
+#include "StoreLimits.h"
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <pthread.h>
 #include <thread>
 
@@ -21,16 +25,44 @@ int SetVersion(GradeStore& store, const std::string& version) {
     return 0;
 }
 
+int SetNotice(GradeStore& store, const std::string& notice) {
+    if (auto problem = CheckText("the notice", notice, kNoticeChars); !problem.empty()) {
+        std::cerr << problem << '\n';
+        return 2;
+    }
+    store.SetNotice(notice);
+    std::cout << (notice.empty() ? "notice cleared" : "notice: " + notice) << '\n';
+    return 0;
+}
+
+// A cell on one line of a terminal: stored texts come from strangers, so line breaks, tabs
+// and every other control character are written as escapes, never sent as they are.
 std::string Cell(const protocol::Value& value) {
     if (const auto* number = std::get_if<long long>(&value))
         return std::to_string(*number);
-    if (const auto* text = std::get_if<std::string>(&value))
-        return *text;
-    return "";
+    const auto* text = std::get_if<std::string>(&value);
+    if (!text)
+        return "";
+    std::string shown;
+    for (unsigned char c : *text) {
+        if (c == '\\')
+            shown += "\\\\";
+        else if (c == '\n')
+            shown += "\\n";
+        else if (c == '\t')
+            shown += "\\t";
+        else if (c < 0x20 || c == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", c);
+            shown += escape;
+        } else
+            shown += char(c);
+    }
+    return shown;
 }
 
-int ListGrades(GradeStore& store, const std::string& empId) {
-    const auto result = store.ListGrades(empId);
+// Columns and rows, tab-separated, one row a line.
+int PrintRows(const protocol::ResultSet& result) {
     for (size_t c = 0; c < result.Columns.size(); ++c)
         std::cout << (c ? "\t" : "") << result.Columns[c];
     std::cout << '\n';
@@ -69,9 +101,33 @@ void WatchStopSignals(HttpService& service, const std::atomic<bool>& served) {
     }
 }
 
+// The site folder to serve, or nothing without one; false when --site names no folder.
+bool FindSiteFolder(const Options& options, std::filesystem::path& folder) {
+    if (options.SiteFolder.empty()) {
+        folder = DefaultSiteFolder();
+        LogLine(folder.empty() ? "no site folder beside the program: serving the procedures only"
+                               : "site from " + folder.string());
+        return true;
+    }
+    folder = options.SiteFolder;
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        LogLine("--site " + options.SiteFolder + " is no folder");
+        return false;
+    }
+    LogLine("site from " + folder.string());
+    return true;
+}
+
 int Serve(GradeStore& store, const Options& options) {
+    std::filesystem::path siteFolder;
+    if (!FindSiteFolder(options, siteFolder))
+        return 2;
     Procedures procedures(store);
-    HttpService service(procedures, options.Threads);
+    std::optional<Site> site;
+    if (!siteFolder.empty())
+        site.emplace(siteFolder, store);
+    HttpService service(procedures, site ? &*site : nullptr, options.Threads);
     const int port = service.Bind(options.Host, options.Port);
     if (port < 0) {
         LogLine("cannot listen on " + options.Host + ":" + std::to_string(options.Port));
@@ -94,7 +150,11 @@ int Run(const Options& options) {
     case Options::Action::SetVersion:
         return SetVersion(*store, options.Argument);
     case Options::Action::ListGrades:
-        return ListGrades(*store, options.Argument);
+        return PrintRows(store->ListGrades(options.Argument));
+    case Options::Action::SetNotice:
+        return SetNotice(*store, options.Argument);
+    case Options::Action::ListFeedback:
+        return PrintRows(store->ListFeedback());
     default:
         return Serve(*store, options);
     }
@@ -106,11 +166,11 @@ int main(int argc, char** argv) {
     std::string error;
     const auto options = ParseOptions(argc, argv, error);
     if (!options) {
-        std::cerr << error << '\n' << kUsage;
+        std::cerr << error << '\n' << Usage();
         return 2;
     }
     if (options->Run == Options::Action::Help) {
-        std::cout << kUsage;
+        std::cout << Usage();
         return 0;
     }
     // Blocked before any thread starts, so that only the watcher receives them.

@@ -1,6 +1,8 @@
 // Practice over a generated bank of 10,000 questions: LoadPractice in chapter order and in
 // random order and ShowSub, each compared with running the practice statement alone on the
 // same file in the same run.
+#include "FixtureBank.h"
+#include "data/SqlCipherConnection.h"
 #include "data/uDataModule.h"
 #include "data/uLoadDll.h"
 #include "data/uProc.h"
@@ -20,7 +22,6 @@
 namespace {
 
 constexpr int QuestionTotal = 10000;
-constexpr int RowsPerInsert = 250;
 
 TSubList SubList;
 int SubIndex = 0;
@@ -28,53 +29,30 @@ TKeyMap KeyMap;
 TDriverInfo DriverInfo;
 TPracticePage* Page = nullptr;
 
-QString Quoted(const QString& text) {
-    return "'" + QString(text).replace("'", "''") + "'";
-}
-
-// One row of the generated bank: chapters 1–14 in turn, every third question true/false,
-// every tenth filed in a second chapter as well.
-QString GeneratedRow(int id, int subID, int chapterID) {
+// One question of the generated bank: every third true/false.
+FixtureBank::Question GeneratedQuestion(int id, int subID, int chapterID) {
     const bool judge = subID % 3 == 0;
-    const QString content =
-        QStringLiteral("第%1题：在道路上行驶时遇到这种情况应当怎样做？").arg(subID);
-    QStringList values{QString::number(id), QString::number(subID), QString::number(chapterID),
-                       "''", Quoted(StrToCode(content))};
-    for (const char* option : {"减速慢行", "加速通过", "鸣喇叭", "停车等待"})
-        values << (judge ? "''" : Quoted(StrToCode(QString::fromUtf8(option))));
-    values << Quoted(StrToCode(judge ? QStringLiteral("对") : QStringLiteral("A")))
-           << Quoted(StrToCode(QStringLiteral("遇到这种情况应当减速慢行，注意观察。"))) << "''"
-           << "''"
-           << "''"
-           << "''"
-           << "false" << (judge ? "1" : "2") << "1"
-           << "1";
-    return "(" + values.join(",") + ")";
+    FixtureBank::Question question{
+        id,
+        subID,
+        chapterID,
+        QStringLiteral("第%1题：在道路上行驶时遇到这种情况应当怎样做？").arg(subID),
+        judge ? QStringList() : QStringList{"减速慢行", "加速通过", "鸣喇叭", "停车等待"},
+        judge ? QStringLiteral("对") : QStringLiteral("A")};
+    question.Analyse = QStringLiteral("遇到这种情况应当减速慢行，注意观察。");
+    return question;
 }
 
+// Chapters 1–14 in turn, every tenth question filed in a second chapter as well.
 bool GenerateBank() {
-    TQuery query;
-    if (!ExecLocalSQL(query, "delete from Sub", "execute", false))
-        return false;
-    QStringList rows;
+    QList<FixtureBank::Question> questions;
     int id = 0;
-    auto flush = [&] {
-        const QString sql = "insert into Sub (ID, SubID, ChapterID, SubMark, SubContent, AAnswer, "
-                            "BAnswer, CAnswer, DAnswer, SubAnswer, SubAnalyse, SubContentPic, "
-                            "SubContentPicType, SubAnalysePic, SubAnalysePicType, WrongMark, "
-                            "SubFormatID, SubHardEasyID, SubTypeID) values " +
-                            rows.join(",");
-        rows.clear();
-        return ExecLocalSQL(query, sql, "execute", false);
-    };
     for (int subID = 1; subID <= QuestionTotal; ++subID) {
-        rows << GeneratedRow(++id, subID, 1 + subID % 14);
+        questions.append(GeneratedQuestion(++id, subID, 1 + subID % 14));
         if (subID % 10 == 0)
-            rows << GeneratedRow(++id, subID, 1 + (subID / 10) % 7);
-        if (rows.size() >= RowsPerInsert && !flush())
-            return false;
+            questions.append(GeneratedQuestion(++id, subID, 1 + (subID / 10) % 7));
     }
-    return rows.isEmpty() || flush();
+    return FixtureBank::ReplaceQuestions(dmMain->adocLocal(), questions);
 }
 
 void RunStatement(benchmark::State& state, int order) {

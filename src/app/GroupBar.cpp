@@ -1,5 +1,7 @@
 #include "app/GroupBar.h"
 
+#include "app/Look.h"
+
 #include <QButtonGroup>
 #include <QPushButton>
 #include <QToolButton>
@@ -10,13 +12,6 @@ namespace {
 constexpr int kStripHeight = 22;
 constexpr int kIconSize = 40;
 
-QFont StripFont() {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    return font;
-}
-
 } // namespace
 
 GroupBarGroup::GroupBarGroup(const QString& name, const QString& caption, QWidget* parent)
@@ -25,7 +20,7 @@ GroupBarGroup::GroupBarGroup(const QString& name, const QString& caption, QWidge
     setObjectName(name);
     Strip->setObjectName(name + "Caption");
     Strip->setFixedHeight(kStripHeight);
-    Strip->setFont(StripFont());
+    Strip->setFont(Look::SongFont(13, true));
     Strip->setFlat(true);
     Strip->setStyleSheet("QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
                          "stop:0 #E8F0F8, stop:1 #A8C8F0); border: 1px solid #8CB0E0; }");
@@ -54,10 +49,7 @@ GroupBar::GroupBar(QWidget* parent)
     Layout->setSpacing(0);
     Layout->addStretch(1);
     Selection->setExclusive(true);
-    setAutoFillBackground(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(0xE8, 0xF0, 0xF8));
-    setPalette(colours);
+    Look::Paint(this, Look::WindowColour);
 }
 
 GroupBarGroup* GroupBar::AddGroup(const QString& name, const QString& caption) {
@@ -107,4 +99,18 @@ GroupBarGroup* GroupBar::OpenedGroup() const {
 
 QToolButton* GroupBar::SelectedItem() const {
     return qobject_cast<QToolButton*>(Selection->checkedButton());
+}
+
+void GroupBar::SelectItem(QToolButton* item) {
+    if (item) {
+        item->setChecked(true);
+        return;
+    }
+    // An exclusive group never lets its last checked button go by itself.
+    QAbstractButton* checked = Selection->checkedButton();
+    if (!checked)
+        return;
+    Selection->setExclusive(false);
+    checked->setChecked(false);
+    Selection->setExclusive(true);
 }

@@ -42,6 +42,8 @@ public:
     void OpenGroup(GroupBarGroup* group);
     GroupBarGroup* OpenedGroup() const;
     QToolButton* SelectedItem() const;
+    // Highlights `item` alone; null highlights none.
+    void SelectItem(QToolButton* item);
 
 signals:
     // A group's strip was clicked and the group is now open.

@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "app/Look.h"
+#include "app/Version.h"
 #include "app/uMain.h"
 #include "data/MessageBox.h"
 #include "data/uDataModule.h"
@@ -14,8 +16,6 @@
 #include <exception>
 
 namespace {
-
-const QString kProgramName = QStringLiteral("Veltrano助手");
 
 bool EnvironmentFlag(const char* name) {
     return qEnvironmentVariableIntValue(name) == 1;
@@ -95,7 +95,7 @@ QString InstanceLockFile() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    return QDir(folder).filePath(kProgramName + QStringLiteral(".lock"));
+    return QDir(folder).filePath(Program::Name() + QStringLiteral(".lock"));
 }
 
 std::unique_ptr<QLockFile> TakeInstanceLock() {
@@ -109,12 +109,10 @@ std::unique_ptr<QLockFile> TakeInstanceLock() {
 }
 
 void SetUpApplication(QApplication& app) {
-    app.setApplicationName(kProgramName);
-    app.setApplicationDisplayName(kProgramName);
+    // No display name: on Linux the platform would append it to every window caption.
+    app.setApplicationName(Program::Name());
     QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(14);
-    app.setFont(font);
+    app.setFont(Look::SongFont(14));
 }
 
 int Run(QApplication& app) {

@@ -12,9 +12,10 @@ struct TSizeLimits {
     bool operator==(const TSizeLimits&) const = default;
 };
 
-// Normally fixed at 1020 × 754; maximised, only the minimum holds.
-constexpr TSizeLimits kFixedLimits{1020, 754, 1020, 754};
-constexpr TSizeLimits kMaximisedLimits{1020, 754, 0, 0};
+// Client sizes: the window's 1020 × 754 outer size on a framed desktop is a client area
+// of 1012 × 720, the screen panel. Normally fixed at it; maximised, only the minimum holds.
+constexpr TSizeLimits kFixedLimits{1012, 720, 1012, 720};
+constexpr TSizeLimits kMaximisedLimits{1012, 720, 0, 0};
 
 // The system commands of the window that change its size.
 constexpr int SC_MAXIMIZE = 0xF030;

@@ -3,7 +3,9 @@
 
 #include "PrivateTempFolder.h"
 #include "app/GroupBar.h"
+#include "app/Look.h"
 #include "app/StudyTogetherPage.h"
+#include "app/Version.h"
 #include "data/MessageBox.h"
 #include "data/uDataModule.h"
 #include "data/uProc.h"
@@ -39,11 +41,10 @@ static void LoadIconResources() {
 
 namespace {
 
-const QString kProgramName = QStringLiteral("Veltrano助手");
-const QString kVersion = QStringLiteral("V1.4");
-const QString kVersionedName = kProgramName + kVersion;
-const QColor kWindowColour(0xE8, 0xF0, 0xF8);
-const QColor kFrameColour(0xC0, 0xDC, 0xFF);
+// The window's client area is the screen panel. The design's 1020 × 754 is the outer size of
+// a framed window with a title bar, whose frame takes 8 × 34 of it.
+constexpr QSize kScreenSize(1012, 720);
+constexpr QSize kFrameSize(8, 34);
 
 using Handler = void (TfrmMain::*)();
 
@@ -81,41 +82,23 @@ const NavigationItem kSubExerciseItems[] = {
     {"模拟考试", "nav_exam", &TfrmMain::grpSubExerciseItems6Click},
 };
 
-QWidget* ColouredPanel(const QString& name, const QColor& colour, QWidget* parent) {
-    auto* panel = new QWidget(parent);
-    panel->setObjectName(name);
-    panel->setAutoFillBackground(true);
-    QPalette colours = panel->palette();
-    colours.setColor(QPalette::Window, colour);
-    panel->setPalette(colours);
-    return panel;
-}
-
-QFont WindowFont() {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(14);
-    return font;
-}
-
 } // namespace
 
 QString MainTitleText(const TDriverInfo& driver) {
-    return kVersionedName + QStringLiteral("（") + driver.SubCarTypeName + driver.SubCarTypeDesc +
-           QStringLiteral("）【") + driver.SubAreaName + QStringLiteral("】");
+    return Program::VersionedName() + QStringLiteral("（") + driver.SubCarTypeName +
+           driver.SubCarTypeDesc + QStringLiteral("）【") + driver.SubAreaName +
+           QStringLiteral("】");
 }
 
 TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     setObjectName("frmMain");
-    setWindowTitle(kProgramName);
+    setWindowTitle(Program::Name());
     LoadIconResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
-    setFont(WindowFont());
-    resize(1020, 754);
+    setFont(Look::SongFont(14));
+    resize(kScreenSize);
     SetSizeLimits(kFixedLimits);
-    setAutoFillBackground(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, kWindowColour);
-    setPalette(colours);
+    Look::Paint(this, Look::WindowColour);
     BuildScreen();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -132,17 +115,14 @@ TfrmMain::~TfrmMain() {
 }
 
 void TfrmMain::BuildScreen() {
-    pnlScreen = ColouredPanel("pnlScreen", Qt::white, this);
-    pnlScreen->setGeometry(0, 0, 1012, 720);
+    pnlScreen = Look::ColouredPanel("pnlScreen", Look::PageColour, this);
+    pnlScreen->setGeometry(QRect(QPoint(0, 0), kScreenSize));
     BuildHead();
     BuildMenu();
     pnlMain = new QFrame(pnlScreen);
     pnlMain->setObjectName("pnlMain");
     pnlMain->setGeometry(162, 100, 850, 620);
-    pnlMain->setAutoFillBackground(true);
-    QPalette border = pnlMain->palette();
-    border.setColor(QPalette::Window, kFrameColour);
-    pnlMain->setPalette(border);
+    Look::Paint(pnlMain, Look::FrameColour);
     auto* layout = new QVBoxLayout(pnlMain);
     layout->setContentsMargins(8, 8, 8, 8);
     pcMain = new QStackedWidget(pnlMain);
@@ -152,7 +132,7 @@ void TfrmMain::BuildScreen() {
 }
 
 void TfrmMain::BuildHead() {
-    pnlHead = ColouredPanel("pnlHead", kFrameColour, pnlScreen);
+    pnlHead = Look::ColouredPanel("pnlHead", Look::FrameColour, pnlScreen);
     pnlHead->setGeometry(0, 0, 1012, 100);
     imgHead = new QLabel(pnlHead);
     imgHead->setObjectName("imgHead");
@@ -162,7 +142,7 @@ void TfrmMain::BuildHead() {
 }
 
 void TfrmMain::BuildMenu() {
-    pnlMenu = ColouredPanel("pnlMenu", kWindowColour, pnlScreen);
+    pnlMenu = Look::ColouredPanel("pnlMenu", Look::WindowColour, pnlScreen);
     pnlMenu->setGeometry(0, 100, 162, 620);
     gbMainMenu = new GroupBar(pnlMenu);
     gbMainMenu->setObjectName("gbMainMenu");
@@ -243,8 +223,10 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::FormResize() {
-    const int top = (height() - pnlScreen->height() - 40) / 2 + 3;
-    const int left = (width() - pnlScreen->width()) / 2 - 4;
+    // The centring rule counts in the outer size of a framed window, 1020 × 754 at the normal
+    // size; the frame is added back to the client size this window measures.
+    const int top = (height() + kFrameSize.height() - pnlScreen->height() - 40) / 2 + 3;
+    const int left = (width() + kFrameSize.width() - pnlScreen->width()) / 2 - 4;
     pnlScreen->move(left, top);
 }
 
@@ -285,13 +267,14 @@ void TfrmMain::SetTrayIcon(const QString& op) {
     if ((op != "A" && op != "M") || !TrayIcon)
         return;
     TrayIcon->setIcon(windowIcon());
-    TrayIcon->setToolTip(kVersionedName);
+    TrayIcon->setToolTip(Program::VersionedName());
     // Desktops without a status area (and test runs without a screen) get no icon shown.
     TrayIcon->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
 }
 
 void TfrmMain::ShowPage(QWidget* page) {
     pcMain->setCurrentWidget(page);
+    ShownPageItem = gbMainMenu->SelectedItem();
 }
 
 void TfrmMain::grpMainPageOpen() {
@@ -311,8 +294,11 @@ void TfrmMain::grpSubExerciseItems1Click() {
 }
 
 void TfrmMain::StartPractice(const QString& mode, const QString& extra, int order) {
-    if (!LoadPractice(extra, order))
+    if (!LoadPractice(extra, order)) {
+        // The page shown stays; so does the highlight of the item that opened it.
+        gbMainMenu->SelectItem(ShownPageItem);
         return;
+    }
     PathItems = {QStringLiteral("【") + DriverInfo.SubCarTypeName + QStringLiteral("】"),
                  ModePathText(mode, QuestionCount(SubList)), QString()};
     SetPathBar(PathItems);
@@ -357,8 +343,8 @@ void TfrmMain::grpDriveTeachItemsClick() {
 }
 
 void TfrmMain::StartVersionCheck(int mode) {
-    auto* check =
-        new TGetExeVersionThread(mode, kVersion, dmMain ? dmMain->ServerInfo : TServerInfo());
+    auto* check = new TGetExeVersionThread(mode, Program::Version(),
+                                           dmMain ? dmMain->ServerInfo : TServerInfo());
     connect(check, &TGetExeVersionThread::Checked, this, &TfrmMain::VersionChecked);
     connect(check, &QThread::finished, check, &QObject::deleteLater);
     check->start();

@@ -21,6 +21,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QStackedWidget;
+class QToolButton;
 class TPage;
 class TPracticePage;
 class TQuery;
@@ -152,6 +153,9 @@ private:
     void BuildPages();
     void BuildIconMenu();
     void StartPractice(const QString& mode, const QString& extra, int order);
+
+    // The navigation item highlighted when the page now shown was opened.
+    QToolButton* ShownPageItem = nullptr;
 };
 
 // The main window of the run; null while none exists.

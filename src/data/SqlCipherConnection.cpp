@@ -68,8 +68,19 @@ bool SqlCipherConnection::Open(const QString& file, bool create) {
     if (!create && !QFile::exists(file))
         return Fail(QStringLiteral("no such file: %1").arg(file));
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    if (OpenWith(file, flags, KdfIterations))
+        return true;
+    const QString firstError = Error;
+    if (OpenWith(file, SQLITE_OPEN_READWRITE, LegacyKdfIterations))
+        return true;
+    return Fail(firstError);
+}
+
+bool SqlCipherConnection::OpenWith(const QString& file, int flags, int kdfIterations) {
+    Close();
     if (sqlite3_open_v2(QFile::encodeName(file).constData(), &Db, flags, nullptr) != SQLITE_OK ||
-        sqlite3_key(Db, Key.constData(), int(Key.size())) != SQLITE_OK)
+        sqlite3_key(Db, Key.constData(), int(Key.size())) != SQLITE_OK ||
+        !Exec(QStringLiteral("pragma kdf_iter = %1").arg(kdfIterations)))
         return Fail(QStringLiteral("cannot open %1: %2").arg(file, DbMessage()));
     sqlite3_busy_timeout(Db, TimeoutMs);
     sqlite3_progress_handler(Db, 1000, &SqlCipherConnection::CheckTimeout, this);

@@ -17,6 +17,10 @@ class SqlCipherConnection {
 public:
     static constexpr const char* BankKey = "QK/7305";
     static constexpr int TimeoutMs = 5000;
+    // Key derivation rounds of the banks the tool writes. The key is no secret (it ships in
+    // the program), so the 64,000 rounds of SQLCipher's default only slowed every start.
+    static constexpr int KdfIterations = 1;
+    static constexpr int LegacyKdfIterations = 64000;
 
     explicit SqlCipherConnection(const QByteArray& key = BankKey);
     ~SqlCipherConnection();
@@ -24,8 +28,9 @@ public:
     SqlCipherConnection& operator=(const SqlCipherConnection&) = delete;
 
     // Opens an existing file (or creates one when `create`) and proves the key by reading
-    // the schema. Returns false, with the connection closed, when the file is missing, not
-    // a database or encrypted with another key.
+    // the schema. A new file gets KdfIterations; an existing one is tried with them first,
+    // then with the legacy rounds of older banks. Returns false, with the connection
+    // closed, when the file is missing, not a database or encrypted with another key.
     bool Open(const QString& file, bool create = false);
     void Close();
     bool IsOpen() const { return Db != nullptr; }
@@ -39,6 +44,7 @@ public:
     QString LastError() const { return Error; }
 
 private:
+    bool OpenWith(const QString& file, int flags, int kdfIterations);
     bool Fail(const QString& what);
     QString DbMessage() const;
     bool RunStatement(struct sqlite3_stmt* statement, const QVariantList& params, TQuery* result);

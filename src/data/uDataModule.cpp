@@ -2,6 +2,7 @@
 
 #include "data/MessageBox.h"
 #include "data/SqlCipherConnection.h"
+#include "protocol/Wire.h"
 
 #include <QRandomGenerator>
 
@@ -14,12 +15,10 @@ const char* const BankTables[] = {"Sub",     "Chapter",    "Area",
                                   "CarType", "SubFormat",  "SubHardEasy",
                                   "SubType", "DriveTeach", "DriveTeachList"};
 
-constexpr int DefaultServerPort = 2112;
-
 // VELTRANO_SERVER as "host:port"; a missing or unusable part keeps its default.
 void ReadServerAddress(QString& address, int& port) {
     address = QStringLiteral("127.0.0.1");
-    port = DefaultServerPort;
+    port = protocol::kDefaultPort;
     const QString setting = QString::fromLocal8Bit(qgetenv("VELTRANO_SERVER")).trimmed();
     const qsizetype colon = setting.lastIndexOf(':');
     const QString host = colon < 0 ? setting : setting.left(colon);
@@ -59,7 +58,7 @@ bool TdmMain::Connected() const {
 
 void TdmMain::InitServerInfo() {
     QString address;
-    int port = DefaultServerPort;
+    int port = protocol::kDefaultPort;
     ReadServerAddress(address, port);
     ServerInfoList.clear();
     for (int provider = 1; provider <= 3; ++provider)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/TQuery.h"
+#include "protocol/Wire.h"
 
 #include <QList>
 #include <QString>
@@ -10,7 +11,7 @@ class SqlCipherConnection;
 
 struct TServerInfo {
     QString Address;
-    int Port = 2112;
+    int Port = protocol::kDefaultPort;
     QString ProviderName;
 };
 

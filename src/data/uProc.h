@@ -1,8 +1,8 @@
 #pragma once
 
+#include "data/PictureFiles.h"
 #include "data/TQuery.h"
 
-#include <QImage>
 #include <QString>
 
 class QLabel;
@@ -50,12 +50,6 @@ void Pause(int ms);
 void SetPauseScale(double scale);
 
 // ---- Pictures ----
-
-// Decodes a picture file with the decoder its extension names, compared without regard to
-// case: jpg and jpeg JPEG, png, gif (first frame), bmp, ico. An empty path gives a null
-// image. Another extension throws std::runtime_error("Unknown picture file extension
-// (.ext)"); a file that cannot be read or decoded throws std::runtime_error too.
-QImage ReadPictureFile(const QString& path);
 
 // Shows a picture file in a label by the rule of ReadPictureFile. An empty path clears the
 // label; on an error the label keeps what it showed.

@@ -1,11 +1,10 @@
-// Picture helpers: the decoding rule for picture files, inserting a picture into rich
-// text, question texts with embedded picture tokens, and the main pictures.
+// Picture helpers of the pages: pictures in labels, inserting a picture into rich text,
+// question texts with embedded picture tokens, and the main pictures.
+#include "data/PictureFiles.h"
 #include "data/uLoadDll.h"
 #include "data/uProc.h"
 
-#include <QFileInfo>
 #include <QHash>
-#include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -15,31 +14,7 @@
 #include <QTextImageFormat>
 #include <QUrl>
 
-#include <stdexcept>
-
 namespace {
-
-// The decoder each picture file extension names; null for an extension without one.
-const char* DecoderFor(const QString& extension) {
-    static const QHash<QString, const char*> decoders = {
-        {QStringLiteral("jpg"), "jpeg"}, {QStringLiteral("jpeg"), "jpeg"},
-        {QStringLiteral("png"), "png"},  {QStringLiteral("gif"), "gif"},
-        {QStringLiteral("bmp"), "bmp"},  {QStringLiteral("ico"), "ico"}};
-    return decoders.value(extension.toLower(), nullptr);
-}
-
-// Decodes `path` with the named decoder only: a file whose content does not match its
-// extension is an error, as the extension alone decides.
-QImage Decode(const QString& path, const char* decoder) {
-    QImageReader reader(path, decoder);
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
-    if (image.isNull())
-        throw std::runtime_error(QStringLiteral("Cannot read picture file %1 (%2)")
-                                     .arg(path, reader.errorString())
-                                     .toStdString());
-    return image;
-}
 
 // A picture with transparent parts, laid on white as it is to show in a text.
 QImage OverWhite(const QImage& picture) {
@@ -50,18 +25,12 @@ QImage OverWhite(const QImage& picture) {
     return canvas;
 }
 
-// The picture types that can stand in a text.
+// The picture types that can stand in a text; a null image for the others.
 QImage ReadTextPicture(const QString& path, const QString& type) {
-    if (type == QLatin1String("jpg"))
-        return Decode(path, "jpeg");
-    if (type == QLatin1String("png"))
-        return OverWhite(Decode(path, "png"));
-    return {};
-}
-
-bool IsTextPictureType(const QString& type) {
-    const QString lower = type.toLower();
-    return lower == QLatin1String("jpg") || lower == QLatin1String("png");
+    if (!IsTextPictureType(type))
+        return {};
+    const QImage picture = ReadPictureFile(path);
+    return type == QLatin1String("png") ? OverWhite(picture) : picture;
 }
 
 // Puts `image` into the document of `control` in place of the current selection.
@@ -96,42 +65,7 @@ private:
     QTextEdit* Control;
 };
 
-struct PictureToken {
-    qsizetype Start = -1; // position of the opening "&"
-    qsizetype Length = 0; // with both "&"
-    QString Name;
-    QString Type;
-};
-
-// The first "&name.type&" of `text`: the text between the first "&" and the next one,
-// split at its first ".". None (Start -1) when fewer than two "&" are left.
-PictureToken FirstPictureToken(const QString& text) {
-    PictureToken token;
-    const qsizetype first = text.indexOf(u'&');
-    const qsizetype second = first < 0 ? -1 : text.indexOf(u'&', first + 1);
-    if (second < 0)
-        return token;
-    const QString inner = text.mid(first + 1, second - first - 1);
-    const qsizetype dot = inner.indexOf(u'.');
-    token.Start = first;
-    token.Length = second - first + 1;
-    token.Name = dot < 0 ? inner : inner.left(dot);
-    token.Type = dot < 0 ? QString() : inner.mid(dot + 1);
-    return token;
-}
-
 } // namespace
-
-QImage ReadPictureFile(const QString& path) {
-    if (path.isEmpty())
-        return {};
-    const QString extension = QFileInfo(path).suffix();
-    const char* decoder = DecoderFor(extension);
-    if (!decoder)
-        throw std::runtime_error(
-            QStringLiteral("Unknown picture file extension (.%1)").arg(extension).toStdString());
-    return Decode(path, decoder);
-}
 
 void LoadPictureFile(QLabel* control, const QString& path) {
     const QImage image = ReadPictureFile(path);
@@ -154,15 +88,14 @@ void InsertPicture(QTextEdit* control, const QString& path) {
 void LoadRichText(QTextEdit* control, const QString& text) {
     control->clear();
     control->setPlainText(text);
-    // Every pass replaces the leftmost token by one picture character or nothing, so the
-    // number of "&" falls each time and the loop ends.
-    for (PictureToken token = FirstPictureToken(control->toPlainText()); token.Start >= 0;
-         token = FirstPictureToken(control->toPlainText())) {
-        const QString path = LoadSubImage(QStringLiteral("S") + token.Name, token.Type);
+    // Replaced from the last token back, so the positions of the earlier ones stay valid.
+    const QList<PictureToken> tokens = PictureTokens(control->toPlainText());
+    for (auto token = tokens.crbegin(); token != tokens.crend(); ++token) {
+        const QString path = LoadSubImage(QStringLiteral("S") + token->Name, token->Type);
         QTextCursor cursor(control->document());
-        cursor.setPosition(int(token.Start));
-        cursor.setPosition(int(token.Start + token.Length), QTextCursor::KeepAnchor);
-        if (path.isEmpty() || !IsTextPictureType(token.Type)) {
+        cursor.setPosition(int(token->Start));
+        cursor.setPosition(int(token->Start + token->Length), QTextCursor::KeepAnchor);
+        if (path.isEmpty() || !IsTextPictureType(token->Type)) {
             cursor.removeSelectedText();
             continue;
         }

@@ -1,5 +1,7 @@
 #include "practice/PathBar.h"
 
+#include "app/Look.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -7,10 +9,7 @@ PathBar::PathBar(QWidget* parent) : QWidget(parent), Line(new QLabel(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 0, 8, 0);
     layout->addWidget(Line);
-    setAutoFillBackground(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(0xC0, 0xDC, 0xFF));
-    setPalette(colours);
+    Look::Paint(this, Look::FrameColour);
 }
 
 void PathBar::SetItems(const QStringList& items) {

@@ -1,5 +1,7 @@
 #include "practice/PracticePage.h"
 
+#include "app/Look.h"
+
 #include "data/MessageBox.h"
 #include "data/uDataModule.h"
 #include "data/uLoadDll.h"
@@ -14,56 +16,21 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QVBoxLayout>
 
 namespace {
 
-const QColor UpperColor(0xE8, 0xF0, 0xF8);
-const QColor LowerColor(0xF0, 0xFB, 0xFF);
+constexpr int UpperPanelHeight = 415;
+constexpr int CheckRowHeight = 20;
 const QString ShowAnswerCaption = QStringLiteral("显示答案");
 const QString HideAnswerCaption = QStringLiteral("隐藏答案");
 const QString SetErrorCaption = QStringLiteral("设为错题");
 const QString RemoveErrorCaption = QStringLiteral("移除错题");
-
-QFont SongFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-void Paint(QWidget* widget, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, color);
-    palette.setColor(QPalette::Base, color);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-template <typename T> T* Place(T* control, const char* name, int x, int y, int w, int h) {
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(x, y, w, h);
-    return control;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
-    return label;
-}
-
-QLabel* MakeMark(QWidget* parent, const char* name, QRect geometry, int pixels,
-                 const QColor& color) {
-    QLabel* label = MakeLabel(parent, name, QString(), geometry);
-    label->setFont(SongFont(pixels, true));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-    return label;
-}
 
 QTextEdit* MakeRichText(QWidget* parent, const char* name, const QFont& font) {
     auto* edit = new QTextEdit(parent);
@@ -71,6 +38,37 @@ QTextEdit* MakeRichText(QWidget* parent, const char* name, const QFont& font) {
     edit->setReadOnly(true);
     edit->setFont(font);
     return edit;
+}
+
+// Scales each picture of `edit` that is larger than its visible box down, in proportion, so
+// that a whole picture can be seen at once.
+void FitPicturesInto(QTextEdit* edit) {
+    QTextDocument* document = edit->document();
+    const int margin = int(document->documentMargin());
+    const QSizeF box(edit->contentsRect().width() - 2 * margin -
+                         edit->verticalScrollBar()->sizeHint().width(),
+                     edit->contentsRect().height() - 2 * margin);
+    // Gathered first: changing a fragment's format while walking the blocks would split them.
+    QList<QTextFragment> pictures;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().isImageFormat())
+                pictures.append(it.fragment());
+        }
+    }
+    for (const QTextFragment& fragment : pictures) {
+        QTextImageFormat picture = fragment.charFormat().toImageFormat();
+        QSizeF size(picture.width(), picture.height());
+        if (size.width() <= box.width() && size.height() <= box.height())
+            continue;
+        size.scale(box, Qt::KeepAspectRatio);
+        picture.setWidth(size.width());
+        picture.setHeight(size.height());
+        QTextCursor cursor(document);
+        cursor.setPosition(fragment.position());
+        cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+        cursor.setCharFormat(picture);
+    }
 }
 
 // The data module's shared query; while no bank is open (no data module), a stand-in lets
@@ -86,50 +84,64 @@ TPracticePage::TPracticePage(TSubList& subList, int& subIndex, const TKeyMap& ke
                              const TDriverInfo& driverInfo, QWidget* parent)
     : TPage(QStringLiteral("tsSubList"), QStringLiteral("试题练习"), parent), SubList(subList),
       SubIndex(subIndex), KeyMap(keyMap), DriverInfo(driverInfo) {
-    setFont(SongFont(14, false));
+    setFont(Look::SongFont(14, false));
     BuildUpperPanel();
     BuildLowerPanel();
 }
 
 void TPracticePage::BuildUpperPanel() {
-    pnlMain1 = Place(new QWidget(this), "pnlMain1", 0, 0, 832, 415);
-    Paint(pnlMain1, UpperColor);
+    // The two panels fill the page: the upper one at its design height, the lower one the rest.
+    auto* pageLayout = new QVBoxLayout(this);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
+    pnlMain1 = Look::Place(new QWidget(this), "pnlMain1", QRect(0, 0, 832, UpperPanelHeight));
+    pnlMain1->setFixedHeight(UpperPanelHeight);
+    Look::Paint(pnlMain1, Look::WindowColour);
+    pageLayout->addWidget(pnlMain1);
+    // The path bar (placed later) tops the panel, the progress bar ends it; both span it.
+    UpperLayout = new QVBoxLayout(pnlMain1);
+    UpperLayout->setContentsMargins(0, 0, 0, 0);
+    UpperLayout->setSpacing(0);
+    UpperLayout->addStretch(1);
 
-    reQuestion = Place(MakeRichText(pnlMain1, "reQuestion", SongFont(16, true)), "reQuestion", 16,
-                       46, 790, 260);
+    reQuestion = Look::Place(MakeRichText(pnlMain1, "reQuestion", Look::SongFont(16, true)),
+                             "reQuestion", QRect(16, 46, 790, 260));
     reQuestion->setFrameShape(QFrame::NoFrame);
-    Paint(reQuestion, UpperColor);
+    Look::Paint(reQuestion, Look::WindowColour);
 
-    pnlMain3 = Place(new QFrame(pnlMain1), "pnlMain3", 608, 108, 200, 160);
-    Paint(pnlMain3, UpperColor);
+    pnlMain3 = Look::Place(new QFrame(pnlMain1), "pnlMain3", QRect(608, 108, 200, 160));
+    Look::Paint(pnlMain3, Look::WindowColour);
     pnlMain3->installEventFilter(this);
-    imgSubPic = Place(new QLabel(pnlMain3), "imgSubPic", 0, 0, 200, 160);
+    imgSubPic = Look::Place(new QLabel(pnlMain3), "imgSubPic", QRect(0, 0, 200, 160));
     imgSubPic->setAlignment(Qt::AlignCenter);
 
     BuildAnswerLine(pnlMain1);
     BuildButtons(pnlMain1);
 
-    lblRightRate = MakeLabel(pnlMain1, "lblRightRate", RightRateText({}), QRect(20, 364, 150, 20));
+    lblRightRate =
+        Look::MakeLabel(pnlMain1, "lblRightRate", RightRateText({}), QRect(20, 364, 150, 20));
     lblAllAndRight =
-        MakeLabel(pnlMain1, "lblAllAndRight", AllAndRightText({}), QRect(180, 364, 180, 20));
+        Look::MakeLabel(pnlMain1, "lblAllAndRight", AllAndRightText({}), QRect(180, 364, 180, 20));
 
     pbPlan = new TPlanBar(pnlMain1);
-    pbPlan->setGeometry(0, 397, 832, 18);
+    pbPlan->setFixedHeight(18);
+    UpperLayout->addWidget(pbPlan);
     connect(pbPlan, &TPlanBar::pressedAt, this, &TPracticePage::pbPlanMouseDown);
 }
 
 void TPracticePage::BuildAnswerLine(QWidget* panel) {
-    lblRightAnswer =
-        MakeLabel(panel, "lblRightAnswer", QStringLiteral("正确答案："), QRect(20, 320, 72, 20));
-    lbl2 = MakeLabel(panel, "lbl2", QStringLiteral("____"), QRect(92, 322, 36, 20));
+    lblRightAnswer = Look::MakeLabel(panel, "lblRightAnswer", QStringLiteral("正确答案："),
+                                     QRect(20, 320, 72, 20));
+    lbl2 = Look::MakeLabel(panel, "lbl2", QStringLiteral("____"), QRect(92, 322, 36, 20));
     lblRightAnswer1 =
-        MakeMark(panel, "lblRightAnswer1", QRect(92, 308, 36, 28), 21, QColor(0, 0, 128));
-    lblMyAnswer =
-        MakeLabel(panel, "lblMyAnswer", QStringLiteral("你的答案："), QRect(150, 320, 72, 20));
-    lbl1 = MakeLabel(panel, "lbl1", QStringLiteral("____"), QRect(222, 322, 36, 20));
-    lblMyAnswer1 = MakeMark(panel, "lblMyAnswer1", QRect(222, 308, 36, 28), 21, QColor(0, 0, 255));
+        Look::MakeMark(panel, "lblRightAnswer1", QRect(92, 308, 36, 28), 21, QColor(0, 0, 128));
+    lblMyAnswer = Look::MakeLabel(panel, "lblMyAnswer", QStringLiteral("你的答案："),
+                                  QRect(150, 320, 72, 20));
+    lbl1 = Look::MakeLabel(panel, "lbl1", QStringLiteral("____"), QRect(222, 322, 36, 20));
+    lblMyAnswer1 =
+        Look::MakeMark(panel, "lblMyAnswer1", QRect(222, 308, 36, 28), 21, QColor(0, 0, 255));
     lblSubResultMark =
-        MakeMark(panel, "lblSubResultMark", QRect(280, 306, 40, 32), 24, QColor(255, 0, 0));
+        Look::MakeMark(panel, "lblSubResultMark", QRect(280, 306, 40, 32), 24, QColor(255, 0, 0));
     lblSubResultMark->hide();
     ShowRightAnswer(false);
 }
@@ -139,14 +151,14 @@ void TPracticePage::BuildButtons(QWidget* panel) {
     QPushButton** buttons[] = {&btnA, &btnB, &btnC, &btnD};
     for (int i = 0; i < 4; ++i) {
         auto* button = new QPushButton(QString(QChar('A' + i)), panel);
-        Place(button, names[i], 624 + 48 * i, 305, 40, 40);
-        button->setFont(SongFont(24, true));
+        Look::Place(button, names[i], QRect(624 + 48 * i, 305, 40, 40));
+        button->setFont(Look::SongFont(24, true));
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QPushButton::clicked, this, [this, button] { btnAClick(button); });
         *buttons[i] = button;
     }
     auto makeButton = [panel](const char* name, const QString& caption, int x, int w) {
-        auto* button = Place(new QPushButton(caption, panel), name, x, 356, w, 33);
+        auto* button = Look::Place(new QPushButton(caption, panel), name, QRect(x, 356, w, 33));
         button->setFocusPolicy(Qt::NoFocus);
         return button;
     };
@@ -161,28 +173,33 @@ void TPracticePage::BuildButtons(QWidget* panel) {
 }
 
 void TPracticePage::BuildLowerPanel() {
-    pnlMain2 = Place(new QWidget(this), "pnlMain2", 0, 415, 832, 167);
-    Paint(pnlMain2, LowerColor);
+    pnlMain2 = Look::Place(new QWidget(this), "pnlMain2", QRect(0, UpperPanelHeight, 832, 189));
+    Look::Paint(pnlMain2, Look::LowerPanelColour);
+    static_cast<QVBoxLayout*>(layout())->addWidget(pnlMain2, 1);
 
-    pcSub = Place(new QTabWidget(pnlMain2), "pcSub", 0, 0, 832, 167);
+    // The key hint and the two check boxes stand in a row above the tabs, which take the rest.
+    pcSub = new QTabWidget(pnlMain2);
+    pcSub->setObjectName(QStringLiteral("pcSub"));
+    auto* lowerLayout = new QVBoxLayout(pnlMain2);
+    lowerLayout->setContentsMargins(0, CheckRowHeight, 0, 0);
+    lowerLayout->addWidget(pcSub);
     sgSubList = new TSubListGrid([this](int question) {
         if (question < 1 || question >= SubList.size())
             return TAnswerState::Unanswered;
         const TSub& sub = SubList[question];
         return AnswerState(sub.MyAnswer, CodeToStr(sub.SubAnswer));
     });
-    sgSubList->resize(830, 139);
     pcSub->addTab(sgSubList, QStringLiteral("考题列表"));
     connect(sgSubList, &TSubListGrid::questionClicked, this, &TPracticePage::sgSubListClicked);
-    reSubAnalyse = MakeRichText(nullptr, "reSubAnalyse", SongFont(14, false));
+    reSubAnalyse = MakeRichText(nullptr, "reSubAnalyse", Look::SongFont(14, false));
     pcSub->addTab(reSubAnalyse, QStringLiteral("试题分析"));
 
-    MakeLabel(pnlMain2, "lblKeyHint", QStringLiteral("按←键返回上一题 按→键前往下一题"),
-              QRect(230, 3, 250, 20));
-    cbToNextSub = Place(new QCheckBox(QStringLiteral("答完自动跳转下一题"), pnlMain2),
-                        "cbToNextSub", 530, 2, 160, 20);
-    cbSoundHint =
-        Place(new QCheckBox(QStringLiteral("语言提示"), pnlMain2), "cbSoundHint", 710, 2, 100, 20);
+    Look::MakeLabel(pnlMain2, "lblKeyHint", QStringLiteral("按←键返回上一题 按→键前往下一题"),
+                    QRect(230, 0, 250, 20));
+    cbToNextSub = Look::Place(new QCheckBox(QStringLiteral("答完自动跳转下一题"), pnlMain2),
+                              "cbToNextSub", QRect(530, 0, 160, 20));
+    cbSoundHint = Look::Place(new QCheckBox(QStringLiteral("语言提示"), pnlMain2), "cbSoundHint",
+                              QRect(710, 0, 100, 20));
     for (QCheckBox* box : {cbToNextSub, cbSoundHint}) {
         box->setChecked(true);
         box->setFocusPolicy(Qt::NoFocus);
@@ -191,7 +208,8 @@ void TPracticePage::BuildLowerPanel() {
 
 void TPracticePage::PlacePathBar(QWidget* pathBar) {
     pathBar->setParent(pnlMain1);
-    pathBar->setGeometry(0, 0, 832, 30);
+    pathBar->setFixedHeight(30);
+    UpperLayout->insertWidget(0, pathBar);
     pathBar->show();
 }
 
@@ -273,6 +291,10 @@ void TPracticePage::ShowAnalyse(const TSub& sub) {
         return;
     reSubAnalyse->moveCursor(QTextCursor::End);
     InsertPicture(reSubAnalyse, file);
+    FitPicturesInto(reSubAnalyse);
+    // The explanation opens at its beginning, not at the picture just appended.
+    reSubAnalyse->moveCursor(QTextCursor::Start);
+    reSubAnalyse->verticalScrollBar()->setValue(0);
 }
 
 void TPracticePage::ShowScore() {
@@ -395,8 +417,8 @@ bool TPracticePage::FormKeyDown(int windowsKey) {
 
 bool TPracticePage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pnlMain3 && event->type() == QEvent::Enter)
-        Paint(pnlMain3, QColor(255, 255, 255));
+        Look::Paint(pnlMain3, Look::PageColour);
     else if (watched == pnlMain3 && event->type() == QEvent::Leave)
-        Paint(pnlMain3, UpperColor);
+        Look::Paint(pnlMain3, Look::WindowColour);
     return QWidget::eventFilter(watched, event);
 }

@@ -10,6 +10,7 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 class QTextEdit;
+class QVBoxLayout;
 class TPlanBar;
 class TQuery;
 class TSubListGrid;
@@ -69,6 +70,7 @@ private:
 
     QWidget* pnlMain1 = nullptr;
     QWidget* pnlMain2 = nullptr;
+    QVBoxLayout* UpperLayout = nullptr;
     QTextEdit* reQuestion = nullptr;
     QFrame* pnlMain3 = nullptr;
     QLabel* imgSubPic = nullptr;

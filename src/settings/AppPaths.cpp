@@ -1,8 +1,10 @@
 #include "settings/AppPaths.h"
 
+#include "data/BankUpdate.h"
+#include "data/SqlCipherConnection.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -42,22 +44,6 @@ QString FindWithoutCase(const QString& folder, const QString& name) {
     return dir.filePath(name);
 }
 
-// Copies the installed bank to `target` once. The copy is made under a temporary name and
-// renamed, so an interrupted copy never passes for a bank; an existing copy (which holds
-// the learner's wrong-question marks) is never replaced.
-void CopyBankOnce(const QString& installed, const QString& target) {
-    if (QFileInfo::exists(target) || !QFileInfo::exists(installed))
-        return;
-    const QString partial = target + ".partial";
-    QFile::remove(partial);
-    if (!QFile::copy(installed, partial))
-        return;
-    QFile copy(partial);
-    copy.setPermissions(copy.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
-    if (!copy.rename(target))
-        QFile::remove(partial);
-}
-
 } // namespace
 
 namespace AppPaths {
@@ -86,7 +72,10 @@ QString BankFile() {
         return installed;
     const QString target =
         QDir(UserFolder(QStandardPaths::GenericDataLocation)).filePath(kBankName);
-    CopyBankOnce(installed, target);
+    // A newer installed bank replaces the learner's copy, keeping the marks; when that
+    // fails the copy in hand goes on serving.
+    if (QFileInfo::exists(installed))
+        UpdateBank(installed, target, SqlCipherConnection::BankKey);
     return target;
 }
 

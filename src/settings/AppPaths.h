@@ -4,7 +4,8 @@
 
 // Where the program's files are. Beside the executable when that folder is writable;
 // otherwise Configure.ini goes to $XDG_CONFIG_HOME/veltrano/ and the question bank is
-// copied once to $XDG_DATA_HOME/veltrano/ (it receives the wrong-question marks).
+// copied to $XDG_DATA_HOME/veltrano/ (it receives the wrong-question marks), and replaced
+// there by the bank update rule whenever the installed bank's content changes.
 namespace AppPaths {
 QString ExecutableDir();
 QString ConfigureFile();

@@ -1,8 +1,12 @@
 #include "app/GroupBar.h"
 #include "app/uMain.h"
 #include "data/MessageBox.h"
+#include "data/uDataModule.h"
+#include "data/uLoadDll.h"
 #include "exam/MockExamPage.h"
 #include "practice/PathBar.h"
+#include "practice/PracticePage.h"
+#include "settings/AppPaths.h"
 #include "settings/Configure.h"
 #include "support/TestSupport.h"
 
@@ -12,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -83,15 +88,17 @@ private slots:
     void layoutAndNavigationBarAreAsDesigned() {
         TfrmMain window;
         window.show();
-        QCOMPARE(window.minimumSize(), QSize(1020, 754));
-        QCOMPARE(window.size(), QSize(1020, 754));
+        // The client area is the screen panel, with no empty band beside or below it.
+        QCOMPARE(window.minimumSize(), QSize(1012, 720));
+        QCOMPARE(window.size(), QSize(1012, 720));
         QCOMPARE(window.SizeLimits, kFixedLimits);
-        QCOMPARE(window.pnlScreen->geometry(), QRect(0, 0, 1012, 720));
+        QCOMPARE(window.pnlScreen->geometry(), window.rect());
+        QCOMPARE(window.pnlScreen->size(), QSize(1012, 720));
         QCOMPARE(window.pnlMain->geometry(), QRect(162, 100, 850, 620));
         // The banner fills the header; its browser is made only when the site is reachable.
         QCOMPARE(window.imgHead->size(), QSize(1012, 100));
         QVERIFY(!window.findChild<QWidget*>("wbHead"));
-        QCOMPARE(window.pbMainPath->size(), QSize(832, 30));
+        QCOMPARE(window.pcMain->size(), QSize(834, 604));
         QStringList pages;
         for (int i = 0; i < window.pcMain->count(); ++i)
             pages.append(window.pcMain->widget(i)->objectName());
@@ -143,6 +150,43 @@ private slots:
         QCOMPARE(CurrentPage(window), QStringLiteral("tsMainPage"));
     }
 
+    void practicePageFillsThePageArea() {
+        TfrmMain window;
+        window.show();
+        window.ShowPage(window.tsSubList);
+        const QSize page(834, 604);
+        QCOMPARE(window.tsSubList->size(), page);
+        auto* upper = window.findChild<QWidget*>("pnlMain1");
+        auto* lower = window.findChild<QWidget*>("pnlMain2");
+        QCOMPARE(upper->geometry(), QRect(0, 0, 834, 415));
+        QCOMPARE(lower->geometry(), QRect(0, 415, 834, 189));
+        QCOMPARE(window.findChild<QWidget*>("pcSub")->geometry(), QRect(0, 20, 834, 169));
+        QCOMPARE(window.pbMainPath->geometry(), QRect(0, 0, 834, 30));
+        QCOMPARE(window.findChild<QWidget*>("pbPlan")->geometry(), QRect(0, 397, 834, 18));
+        QCOMPARE(window.findChild<QWidget*>("sgSubList")->size(), QSize(830, 139));
+    }
+
+    void failedPracticeLeavesTheHighlightOnTheShownPage() {
+        TestSupport::UseFreshDataFolder(true);
+        LoadLibraries();
+        TdmMain dataModule;
+        dataModule.DataModuleCreate(AppPaths::BankFile());
+        QVERIFY(dataModule.Connected());
+        dmMain = &dataModule;
+        const auto noDataModule = qScopeGuard([] { dmMain = nullptr; });
+        TfrmMain window;
+        window.show();
+        auto* chapters = window.findChild<QToolButton*>("grpSubExerciseItems1");
+        chapters->click();
+        QCOMPARE(CurrentPage(window), QStringLiteral("tsList"));
+        // No question is marked wrong in a fresh bank.
+        window.findChild<QToolButton*>("grpSubExerciseItems5")->click();
+        QCOMPARE(MessageBoxHook::Recorded(),
+                 QStringList{QStringLiteral("没有相关试题，请重新选择！")});
+        QCOMPARE(CurrentPage(window), QStringLiteral("tsList"));
+        QCOMPARE(window.gbMainMenu->SelectedItem(), chapters);
+    }
+
     void showingAgainKeepsThePage() {
         TfrmMain window;
         window.show();
@@ -168,8 +212,9 @@ private slots:
         window.show();
         QCOMPARE(window.pnlScreen->pos(), QPoint(0, 0));
         window.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        window.resize(1301, 901);
+        // A client area of 1293 × 867 is a framed window of 1301 × 901:
         // top (901 - 720 - 40) div 2 + 3, left (1301 - 1012) div 2 - 4
+        window.resize(1293, 867);
         QCOMPARE(window.pnlScreen->pos(), QPoint(140, 73));
     }
 

@@ -113,6 +113,16 @@ private slots:
                  QStringList(2, QStringLiteral("Unknown picture file extension (.xyz)")));
     }
 
+    void captionsAreLeftAsTheProgramWritesThem() {
+        // An explicit display name is appended by the platform to every window caption.
+        Startup::SetUpApplication(*qApp);
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Veltrano助手"));
+        QCoreApplication::setApplicationName(QStringLiteral("probe"));
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
+        QCOMPARE(QApplication::font().pixelSize(), 14);
+        Startup::SetUpApplication(*qApp);
+    }
+
     void lockIsHeldWhateverItsAge() {
         qputenv("XDG_RUNTIME_DIR", RuntimeFolder.path().toLocal8Bit());
         std::unique_ptr<QLockFile> first = Startup::TakeInstanceLock();

@@ -122,36 +122,36 @@ private slots:
         QVERIFY(window.isMaximized());
         window.WMSysCommand(SC_RESTORE);
         QCOMPARE(window.SizeLimits, kFixedLimits);
-        QCOMPARE(window.size(), QSize(1020, 754));
+        QCOMPARE(window.size(), QSize(1012, 720));
         window.TitleBarDoubleClick();
         QVERIFY(window.isMaximized());
         QCOMPARE(window.SizeLimits, kMaximisedLimits);
         window.TitleBarDoubleClick();
         QVERIFY(!window.isMaximized());
-        QCOMPARE(window.size(), QSize(1020, 754));
+        QCOMPARE(window.size(), QSize(1012, 720));
         window.WMSysCommand(0xF060);
         QCOMPARE(window.SizeLimits, kFixedLimits);
     }
 
     void fixedSizeHoldsOnlyForANormalWindowWithFixedLimits() {
-        QCOMPARE(RequiredSize(kFixedLimits, Qt::WindowNoState), QSize(1020, 754));
-        QCOMPARE(RequiredSize(kFixedLimits, Qt::WindowActive), QSize(1020, 754));
+        QCOMPARE(RequiredSize(kFixedLimits, Qt::WindowNoState), QSize(1012, 720));
+        QCOMPARE(RequiredSize(kFixedLimits, Qt::WindowActive), QSize(1012, 720));
         QVERIFY(!RequiredSize(kFixedLimits, Qt::WindowMaximized).isValid());
         QVERIFY(!RequiredSize(kFixedLimits, Qt::WindowMinimized).isValid());
         QVERIFY(!RequiredSize(kFixedLimits, Qt::WindowFullScreen).isValid());
         QVERIFY(!RequiredSize(kMaximisedLimits, Qt::WindowNoState).isValid());
-        QVERIFY(!RequiredSize({1020, 754, 1200, 754}, Qt::WindowNoState).isValid());
+        QVERIFY(!RequiredSize({1012, 720, 1200, 720}, Qt::WindowNoState).isValid());
     }
 
     void dragOfTheFrameReturnsToTheFixedSize() {
         TfrmMain window;
         window.show();
         window.resize(1100, 800);
-        QTRY_COMPARE(window.size(), QSize(1020, 754));
+        QTRY_COMPARE(window.size(), QSize(1012, 720));
         window.WMSysCommand(SC_MAXIMIZE);
         QTest::qWait(50);
         const QSize maximised = window.size();
-        QVERIFY(maximised != QSize(1020, 754));
+        QVERIFY(maximised != QSize(1012, 720));
         QTest::qWait(50);
         QCOMPARE(window.size(), maximised);
     }

@@ -2,6 +2,7 @@
 #include "BankCsv.h"
 #include "BankTool.h"
 #include "Encryption.h"
+#include "data/BankUpdate.h"
 #include "data/GbkCodeCall.h"
 #include "data/SqlCipherConnection.h"
 
@@ -9,6 +10,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#define SQLITE_HAS_CODEC 1
+#include <sqlite3.h>
 
 namespace {
 
@@ -58,6 +62,44 @@ QByteArray ReadAll(const QString& path) {
 
 QString Code(const QString& plain) {
     return *CallCodeFunction(&::StrToCode, plain);
+}
+
+// The SubIDs marked wrong in `bank`, in order.
+QList<qlonglong> MarkedSubIds(const QString& bank) {
+    SqlCipherConnection db;
+    TQuery rows;
+    if (!db.Open(bank) ||
+        !db.Exec("select distinct SubID from Sub where WrongMark<>0 order by SubID", &rows))
+        return {-1};
+    QList<qlonglong> ids;
+    for (const QVariantList& row : rows.Rows)
+        ids.append(row[0].toLongLong());
+    return ids;
+}
+
+// The learner answers: 10002 (marked in the sources) right, 10001 wrong.
+void MarkAsLearner(const QString& bank) {
+    SqlCipherConnection db;
+    QVERIFY(db.Open(bank));
+    QVERIFY(db.Exec("update Sub set WrongMark=0 where SubID=10002"));
+    QVERIFY(db.Exec("update Sub set WrongMark=1 where SubID=10001"));
+}
+
+QString FirstContent(const QString& bank) {
+    return ReadBank(bank, SqlCipherConnection::BankKey).Rows.value("Sub")[0][4].toString();
+}
+
+// A bank as older versions of the tool wrote it: SQLCipher's default key derivation and no
+// content version.
+void WriteLegacyBank(const QString& file) {
+    sqlite3* db = nullptr;
+    QVERIFY(sqlite3_open(QFile::encodeName(file).constData(), &db) == SQLITE_OK);
+    QVERIFY(sqlite3_key(db, SqlCipherConnection::BankKey, 7) == SQLITE_OK);
+    QVERIFY(sqlite3_exec(db,
+                         "create table Sub (ID integer, SubID integer, WrongMark integer);"
+                         "insert into Sub values (1, 10001, 1), (2, 10002, 0), (3, 777, 1);",
+                         nullptr, nullptr, nullptr) == SQLITE_OK);
+    sqlite3_close(db);
 }
 
 } // namespace
@@ -231,6 +273,107 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(BankError, ExportBank(dir.filePath("b.db"), dir.filePath("o")));
         QVERIFY_THROWS_EXCEPTION(BankError,
                                  ExportBank(dir.filePath("b.db"), dir.filePath("p"), "x"));
+    }
+    void rebuildOfChangedSourcesKeepsTheLearnersMarks() {
+        QTemporaryDir dir;
+        WriteSources(dir.filePath("src"), SmallSources());
+        const QString bank = dir.filePath("DriveDB.db");
+        BuildBank(dir.filePath("src"), bank);
+        MarkAsLearner(bank);
+        QMap<QString, QByteArray> changed = SmallSources();
+        changed["Sub-a.csv"].replace("然后走", "然后慢走");
+        WriteSources(dir.filePath("src"), changed);
+        BuildBank(dir.filePath("src"), bank);
+        QCOMPARE(FirstContent(bank), QStringLiteral("他说\"停\"，然后慢走"));
+        QCOMPARE(MarkedSubIds(bank), (QList<qlonglong>{10001}));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"DriveDB.db"});
+    }
+
+    void rebuildOfUnchangedSourcesLeavesTheBankUntouched() {
+        QTemporaryDir dir;
+        WriteSources(dir.filePath("src"), SmallSources());
+        const QString bank = dir.filePath("DriveDB.db");
+        BuildBank(dir.filePath("src"), bank);
+        MarkAsLearner(bank);
+        const QByteArray before = ReadAll(bank);
+        BuildBank(dir.filePath("src"), bank);
+        QCOMPARE(ReadAll(bank), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"DriveDB.db"});
+    }
+
+    void installedBankReachesTheLearnersCopyOnlyWhenItChanged() {
+        QTemporaryDir dir;
+        WriteSources(dir.filePath("src"), SmallSources());
+        const QString installed = dir.filePath("installed.db");
+        const QString copy = dir.filePath("user/DriveDB.db");
+        QDir().mkpath(dir.filePath("user"));
+        BuildBank(dir.filePath("src"), installed);
+        // First start: the copy is made, marks of the sources and all.
+        BankUpdateResult result = UpdateBank(installed, copy, SqlCipherConnection::BankKey);
+        QVERIFY(result.Ok && result.Replaced);
+        QCOMPARE(MarkedSubIds(copy), (QList<qlonglong>{10002}));
+        MarkAsLearner(copy);
+        result = UpdateBank(installed, copy, SqlCipherConnection::BankKey);
+        QVERIFY(result.Ok && !result.Replaced);
+        QCOMPARE(MarkedSubIds(copy), (QList<qlonglong>{10001}));
+        // A newer installed bank replaces the copy, carrying the marks.
+        QMap<QString, QByteArray> changed = SmallSources();
+        changed["Sub-a.csv"].replace("然后走", "然后慢走");
+        WriteSources(dir.filePath("src"), changed);
+        BuildBank(dir.filePath("src"), installed);
+        result = UpdateBank(installed, copy, SqlCipherConnection::BankKey);
+        QVERIFY(result.Ok && result.Replaced);
+        QCOMPARE(FirstContent(copy), QStringLiteral("他说\"停\"，然后慢走"));
+        QCOMPARE(MarkedSubIds(copy), (QList<qlonglong>{10001}));
+        QCOMPARE(MarkedSubIds(installed), (QList<qlonglong>{10002}));
+        QCOMPARE(QDir(dir.filePath("user")).entryList(QDir::Files), QStringList{"DriveDB.db"});
+    }
+
+    void olderCopiesAreReplacedAndUnreadableOnesKeptAside() {
+        QTemporaryDir dir;
+        WriteSources(dir.filePath("src"), SmallSources());
+        const QString installed = dir.filePath("installed.db");
+        BuildBank(dir.filePath("src"), installed);
+        // A copy from an older program: slow key derivation, no content version.
+        const QString legacy = dir.filePath("legacy.db");
+        WriteLegacyBank(legacy);
+        QVERIFY(SqlCipherConnection().Open(legacy));
+        QVERIFY(UpdateBank(installed, legacy, SqlCipherConnection::BankKey).Replaced);
+        QCOMPARE(MarkedSubIds(legacy), (QList<qlonglong>{10001}));
+
+        const QString broken = dir.filePath("broken.db");
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a bank at all");
+        file.close();
+        QVERIFY(UpdateBank(installed, broken, SqlCipherConnection::BankKey).Replaced);
+        QCOMPARE(ReadAll(broken + ".old"), QByteArray("not a bank at all"));
+        QCOMPARE(MarkedSubIds(broken), (QList<qlonglong>{10002}));
+
+        // What is no built bank never replaces a copy.
+        const QByteArray before = ReadAll(legacy);
+        const BankUpdateResult refused = UpdateBank(broken + ".old", legacy, "QK/7305");
+        QVERIFY(!refused.Ok);
+        QVERIFY(refused.Error.contains("no built question bank"));
+        QCOMPARE(ReadAll(legacy), before);
+    }
+
+    void bankOpensWithTheDocumentedShellSettings() {
+        QTemporaryDir dir;
+        WriteSources(dir.filePath("src"), SmallSources());
+        const QString bank = dir.filePath("DriveDB.db");
+        BuildBank(dir.filePath("src"), bank);
+        const auto countWith = [&](const char* settings) {
+            sqlite3* db = nullptr;
+            sqlite3_open(QFile::encodeName(bank).constData(), &db);
+            const int rc = sqlite3_exec(db, settings, nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+            return rc;
+        };
+        QCOMPARE(countWith("pragma key='QK/7305'; pragma kdf_iter=1; select count(*) from Sub;"),
+                 SQLITE_OK);
+        QVERIFY(countWith("pragma key='QK/7305'; select count(*) from Sub;") != SQLITE_OK);
+        QVERIFY(countWith("select count(*) from Sub;") != SQLITE_OK);
     }
 };
 

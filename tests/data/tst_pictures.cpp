@@ -1,5 +1,6 @@
 // Picture helpers on the real resource libraries: the decoding rule, inserting pictures
 // into rich text, question texts with picture tokens and the main pictures.
+#include "data/PictureFiles.h"
 #include "data/uLoadDll.h"
 #include "data/uProc.h"
 #include "support/TestSupport.h"
@@ -73,6 +74,8 @@ private slots:
     void tokensAreReplacedFromTheLeft();
     void unusableTokensAreRemoved_data();
     void unusableTokensAreRemoved();
+    void tokenScannerFindsEveryPairOfAmpersands_data();
+    void tokenScannerFindsEveryPairOfAmpersands();
     void mainPicturesShowOrLeaveTheLabelEmpty();
     void libraryBindingsPassNamesSafely();
 
@@ -231,6 +234,32 @@ void TestPictures::tokensAreReplacedFromTheLeft() {
     QVERIFY2(names[1].contains("S7.png"), qPrintable(names[1]));
     QVERIFY(!FirstPicture(control).isNull());
     QVERIFY(control.isReadOnly());
+}
+
+void TestPictures::tokenScannerFindsEveryPairOfAmpersands_data() {
+    QTest::addColumn<QString>("text");
+    // Each token as "start+length:name/type".
+    QTest::addColumn<QStringList>("tokens");
+    QTest::newRow("none") << "no pictures" << QStringList{};
+    QTest::newRow("lone ampersand") << "A & B" << QStringList{};
+    QTest::newRow("two tokens") << "1&a.jpg&2&b.png&3" << QStringList{"1+7:a/jpg", "9+7:b/png"};
+    QTest::newRow("scan goes on after the closing one") << "&a&b.png&" << QStringList{"0+3:a/"};
+    QTest::newRow("split at the first dot") << "&x.y.png&" << QStringList{"0+9:x/y.png"};
+    QTest::newRow("empty token") << "&&" << QStringList{"0+2:/"};
+}
+
+void TestPictures::tokenScannerFindsEveryPairOfAmpersands() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, tokens);
+    QStringList found;
+    for (const PictureToken& token : PictureTokens(text))
+        found << QStringLiteral("%1+%2:%3/%4")
+                     .arg(token.Start)
+                     .arg(token.Length)
+                     .arg(token.Name, token.Type);
+    QCOMPARE(found, tokens);
+    QVERIFY(IsTextPictureType("JPG") && IsTextPictureType("png"));
+    QVERIFY(!IsTextPictureType("jpeg") && !IsTextPictureType("gif"));
 }
 
 void TestPictures::unusableTokensAreRemoved_data() {

@@ -1,5 +1,6 @@
 // The nine resource libraries, loaded with dlopen from the output folder as the program
 // finds them, and called through their C interface.
+#include "../support/TestEnvironment.h"
 #include "PrivateTempFolder.h"
 #include "ResourceLibraryAbi.h"
 
@@ -14,7 +15,8 @@
 namespace {
 
 template <typename Function> Function Bind(const QString& library, const char* function) {
-    const QString path = qEnvironmentVariable("VELTRANO_BIN_DIR") + "/" + library + ".so";
+    const QString path =
+        TestEnvironment::RequiredFolder("VELTRANO_BIN_DIR") + "/" + library + ".so";
     void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     return handle ? reinterpret_cast<Function>(dlsym(handle, function)) : nullptr;
 }

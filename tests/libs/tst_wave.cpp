@@ -1,3 +1,4 @@
+#include "../support/TestEnvironment.h"
 #include "WavPlayer.h"
 
 #include <QFile>
@@ -44,8 +45,8 @@ class TestWave : public QObject {
 private slots:
     void shippedPromptsAreReadable() {
         for (const char* name : {"RightSound", "WrongSound"}) {
-            QFile file(qEnvironmentVariable("VELTRANO_SOURCE_DIR") + "/assets/sounds/" + name +
-                       ".wav");
+            QFile file(TestEnvironment::RequiredFolder("VELTRANO_SOURCE_DIR") + "/assets/sounds/" +
+                       name + ".wav");
             QVERIFY2(file.open(QIODevice::ReadOnly), name);
             const auto wave = ParsePcmWave(file.readAll());
             QVERIFY2(wave, name);

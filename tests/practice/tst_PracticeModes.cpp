@@ -7,9 +7,9 @@
 #include "practice/PathBar.h"
 #include "practice/PracticePage.h"
 #include "practice/SubListGrid.h"
-#include "settings/AppPaths.h"
 #include "settings/Configure.h"
 #include "settings/uKeyboardSet.h"
+#include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -43,40 +43,26 @@ int FirstJudgeQuestion(const TSubList& list) {
 class TestPracticeModes : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TdmMain> DataModule;
-    std::unique_ptr<TfrmMain> Window;
+    std::unique_ptr<ProgramRun> Run;
+    TfrmMain* Window = nullptr;
 
-    void OpenBank() {
-        DataModule = std::make_unique<TdmMain>();
-        dmMain = DataModule.get();
-        DataModule->DataModuleCreate(AppPaths::BankFile());
-    }
     void Restart() {
-        Window.reset();
-        dmMain = nullptr;
-        DataModule.reset();
-        OpenBank();
-        Window = std::make_unique<TfrmMain>();
-        Window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Window.get()));
+        QVERIFY(Run->Restart());
+        Window = &Run->Window();
     }
     void Open(const char* item) { Window->findChild<QToolButton*>(item)->click(); }
     QString CurrentPage() const { return Window->pcMain->currentWidget()->objectName(); }
 
 private slots:
     void initTestCase() {
-        TestSupport::UseFreshDataFolder(true);
+        Run = std::make_unique<ProgramRun>(true, true);
         LoadLibraries();
         QVERIFY(EncryptionLoaded());
         Configure::WriteString("DriverInfo", "SubCarTypeName", QStringLiteral("小车"));
         Restart();
-        QVERIFY(DataModule->Connected());
     }
 
-    void cleanupTestCase() {
-        Window.reset();
-        dmMain = nullptr;
-    }
+    void cleanupTestCase() { Run.reset(); }
 
     void init() { MessageBoxHook::Clear(); }
 

@@ -1,4 +1,5 @@
 #include "data/MessageBox.h"
+#include "data/SqlCipherConnection.h"
 #include "data/uDataModule.h"
 #include "data/uLoadDll.h"
 #include "data/uProc.h"
@@ -6,71 +7,33 @@
 #include "practice/PracticePage.h"
 #include "practice/PracticeRules.h"
 #include "practice/SubListGrid.h"
-#include "settings/AppPaths.h"
+#include "support/FixtureBank.h"
+#include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <memory>
 
 namespace {
 
-struct TBankRow {
-    int ID, SubID, ChapterID;
-    const char* Content;
-    const char* Options[4]; // all empty for a true/false question
-    const char* Answer;
-};
-
 // Chapters 1 and 2 are general, 9 is for car type 2 and 10 for area 2. Question 4 stands in
 // chapter 9 (lower row number) and in chapter 2; question 7 is for another area.
-const TBankRow SmallBank[] = {
+const QList<FixtureBank::Question> SmallBank = {
     {1, 1, 1, "红灯亮时\n不准通行。", {"停车", "通行", "加速", "鸣笛"}, "A"},
-    {2, 2, 1, "雾天应开启雾灯。", {"", "", "", ""}, "对"},
+    {2, 2, 1, "雾天应开启雾灯。", {}, "对"},
     {3, 3, 2, "这个标志表示什么？", {"限速", "禁行", "让行", "停车"}, "C"},
-    {4, 4, 9, "货车载物不得超过核定载质量。", {"", "", "", ""}, "对"},
-    {6, 4, 2, "货车载物不得超过核定载质量。", {"", "", "", ""}, "对"},
-    {7, 7, 10, "本地题。", {"", "", "", ""}, "错"},
+    {4, 4, 9, "货车载物不得超过核定载质量。", {}, "对"},
+    {6, 4, 2, "货车载物不得超过核定载质量。", {}, "对"},
+    {7, 7, 10, "本地题。", {}, "错"},
 };
-
-QString Quoted(const QString& text) {
-    return "'" + QString(text).replace("'", "''") + "'";
-}
-
-bool FillSmallBank() {
-    TQuery query;
-    if (!ExecLocalSQL(query, "delete from Sub", "execute", false))
-        return false;
-    for (const TBankRow& row : SmallBank) {
-        const QString encoded = [&] {
-            QStringList parts{Quoted(StrToCode(QString::fromUtf8(row.Content)))};
-            for (const char* option : row.Options) {
-                const QString text = QString::fromUtf8(option);
-                parts << Quoted(text.isEmpty() ? QString() : StrToCode(text));
-            }
-            parts << Quoted(StrToCode(QString::fromUtf8(row.Answer)))
-                  << Quoted(StrToCode(QStringLiteral("解析")));
-            return parts.join(",");
-        }();
-        const QString sql =
-            QStringLiteral("insert into Sub (ID, SubID, ChapterID, SubMark, SubContent, AAnswer, "
-                           "BAnswer, CAnswer, DAnswer, SubAnswer, SubAnalyse, SubContentPic, "
-                           "SubContentPicType, SubAnalysePic, SubAnalysePicType, WrongMark, "
-                           "SubFormatID, SubHardEasyID, SubTypeID) values (%1, %2, %3, '', %4, "
-                           "'', '', '', '', false, %5, 1, 1)")
-                .arg(row.ID)
-                .arg(row.SubID)
-                .arg(row.ChapterID)
-                .arg(encoded)
-                .arg(QString::fromUtf8(row.Options[0]).isEmpty() ? 1 : 2);
-        if (!ExecLocalSQL(query, sql, "execute", false))
-            return false;
-    }
-    return true;
-}
 
 bool StoredWrongMark(int subID) {
     TQuery query;
@@ -89,6 +52,7 @@ class TestPracticePage : public QObject {
     TKeyMap KeyMap;
     TDriverInfo DriverInfo;
     TPracticePage* Page = nullptr;
+    std::unique_ptr<ProgramRun> Run;
 
     template <typename T> T* Control(const char* name) {
         T* control = Page->findChild<T*>(QString::fromLatin1(name));
@@ -110,24 +74,21 @@ class TestPracticePage : public QObject {
 
 private slots:
     void initTestCase() {
-        TestSupport::UseFreshDataFolder(true);
+        Run = std::make_unique<ProgramRun>(true, false);
         LoadLibraries();
         QVERIFY(EncryptionLoaded());
-        dmMain = new TdmMain();
-        dmMain->DataModuleCreate(AppPaths::BankFile());
-        QVERIFY(dmMain->Connected());
-        QVERIFY(FillSmallBank());
+        QVERIFY(Run->Restart());
+        QVERIFY(FixtureBank::ReplaceQuestions(dmMain->adocLocal(), SmallBank));
         DriverInfo.SubCarTypeID = 2;
         DriverInfo.SubAreaID = 1;
         Page = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
-        Page->resize(832, 582);
+        Page->resize(834, 604);
         Page->show();
     }
 
     void cleanupTestCase() {
         delete Page;
-        delete dmMain;
-        dmMain = nullptr;
+        Run.reset();
     }
 
     void init() {
@@ -222,6 +183,38 @@ private slots:
         QCOMPARE(Caption("btnSetError"), QStringLiteral("设为错题"));
         QVERIFY(!StoredWrongMark(1));
         QVERIFY(!SubList[1].WrongMark);
+    }
+
+    void explanationPictureOpensAtTheTopScaledIntoTheBox() {
+        QVERIFY(Page->LoadPractice(PracticeMode::AllQuestions, PracticeMode::ChapterOrder));
+        auto* tabs = Control<QTabWidget>("pcSub");
+        tabs->setCurrentIndex(1);
+        TSub& sub = SubList[1];
+        sub.SubAnalyse = StrToCode(QStringLiteral("第一行\n第二行\n第三行"));
+        sub.SubAnalysePic = QStringLiteral("sign_stop");
+        sub.SubAnalysePicType = QStringLiteral("png");
+        Page->ShowSub(1);
+        auto* analyse = Control<QTextEdit>("reSubAnalyse");
+        QCOMPARE(analyse->textCursor().position(), 0);
+        QCOMPARE(analyse->verticalScrollBar()->value(), 0);
+        QTextImageFormat picture;
+        for (QTextBlock block = analyse->document()->begin(); block.isValid();
+             block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                if (it.fragment().charFormat().isImageFormat())
+                    picture = it.fragment().charFormat().toImageFormat();
+            }
+        }
+        QVERIFY(picture.isValid());
+        const QImage original = analyse->document()
+                                    ->resource(QTextDocument::ImageResource, picture.name())
+                                    .value<QImage>();
+        QVERIFY2(original.height() > analyse->viewport()->height(), "the sample is too small");
+        QVERIFY(picture.height() <= analyse->viewport()->height());
+        QVERIFY(picture.width() <= analyse->viewport()->width());
+        const double ratio = double(original.width()) / original.height();
+        QVERIFY(qAbs(picture.width() / picture.height() - ratio) < 0.01);
+        tabs->setCurrentIndex(0);
     }
 
     void gridAndProgressBarJumpToQuestions() {

@@ -1,4 +1,5 @@
 #include "ServiceProcess.h"
+#include "../support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -19,7 +20,8 @@ bool ServiceProcess::Start() {
     // The service dies with the test, even when the test itself is aborted.
     Process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     Process.start(ServerProgram(),
-                  {"--listen", "127.0.0.1:0", "--db", Database, "--threads", "16"});
+                  QStringList{"--listen", "127.0.0.1:0", "--db", Database, "--threads", "16"} +
+                      ExtraArguments);
     if (!Process.waitForStarted(10000)) {
         Stderr = Process.errorString().toUtf8();
         return false;
@@ -94,7 +96,7 @@ Answer GetPath(int port, const std::string& path) {
 }
 
 QString ServerProgram() {
-    return QString::fromLocal8Bit(qgetenv("VELTRANO_BIN_DIR")) + "/veltrano-server";
+    return TestEnvironment::RequiredFolder("VELTRANO_BIN_DIR") + "/veltrano-server";
 }
 
 std::pair<int, QString> RunAdministration(const QStringList& arguments) {

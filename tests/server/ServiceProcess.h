@@ -11,7 +11,9 @@
 // a test makes to it.
 class ServiceProcess {
 public:
-    explicit ServiceProcess(QString database) : Database(std::move(database)) {}
+    // `extraArguments` are added to the service's command line, e.g. {"--site", folder}.
+    explicit ServiceProcess(QString database, QStringList extraArguments = {})
+        : Database(std::move(database)), ExtraArguments(std::move(extraArguments)) {}
     ~ServiceProcess();
 
     // Starts the service and waits until it listens; false when it did not within 10 s.
@@ -27,6 +29,7 @@ public:
 
 private:
     QString Database;
+    QStringList ExtraArguments;
     QProcess Process;
     QByteArray Stderr;
     int ListenPort = 0;

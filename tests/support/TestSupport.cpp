@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "TestEnvironment.h"
 
 #include "data/MessageBox.h"
 #include "data/uProc.h"
@@ -8,18 +9,19 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <memory>
+#include <vector>
 
 namespace TestSupport {
 
 QString BinDir() {
-    const QByteArray dir = qgetenv("VELTRANO_BIN_DIR");
-    return dir.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(dir);
+    return TestEnvironment::RequiredFolder("VELTRANO_BIN_DIR");
 }
 
 QString UseFreshDataFolder(bool withSampleBank) {
-    static QList<QTemporaryDir*> folders; // kept until the test program ends
-    auto* folder = new QTemporaryDir();
-    folders.append(folder);
+    // Kept until the test program ends, and removed then.
+    static std::vector<std::unique_ptr<QTemporaryDir>> folders;
+    QTemporaryDir* folder = folders.emplace_back(std::make_unique<QTemporaryDir>()).get();
     AppPaths::SetDataFolder(folder->path());
     MessageBoxHook::Enable(true);
     MessageBoxHook::Clear();

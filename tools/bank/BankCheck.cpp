@@ -3,8 +3,8 @@
 #include "BankCsv.h"
 #include "Encryption.h"
 #include "data/GbkCodeCall.h"
+#include "data/PictureFiles.h"
 #include "data/uLoadDll.h"
-#include "data/uProc.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -384,16 +384,8 @@ QList<std::pair<QString, QString>> TextPictures(const Question& q) {
     for (const Decoded& option : q.Options)
         text += QStringLiteral("\n\n") + option.value_or(QString());
     QList<std::pair<QString, QString>> pictures;
-    for (qsizetype first = text.indexOf(u'&'); first >= 0;) {
-        const qsizetype second = text.indexOf(u'&', first + 1);
-        if (second < 0)
-            break;
-        const QString inner = text.mid(first + 1, second - first - 1);
-        const qsizetype dot = inner.indexOf(u'.');
-        pictures.append({QStringLiteral("S") + (dot < 0 ? inner : inner.left(dot)),
-                         dot < 0 ? QString() : inner.mid(dot + 1)});
-        first = text.indexOf(u'&', second + 1);
-    }
+    for (const PictureToken& token : PictureTokens(text))
+        pictures.append({QStringLiteral("S") + token.Name, token.Type});
     return pictures;
 }
 
@@ -421,8 +413,7 @@ public:
 
 private:
     QString Verdict(const QString& name, const QString& type, bool inText) const {
-        const QString lower = type.toLower();
-        if (inText && lower != QLatin1String("jpg") && lower != QLatin1String("png"))
+        if (inText && !IsTextPictureType(type))
             return QStringLiteral("cannot stand in a text (only jpg and png can)");
         const QString path = Pictures.Find(name, type);
         if (path.isEmpty())

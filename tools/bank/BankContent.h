@@ -47,6 +47,15 @@ struct BankContent {
 // column of the first fault.
 BankContent ReadBankSources(const QString& folder);
 
+// The statement that inserts one row of `columns` into `table`, values bound in order.
+QString InsertStatement(const QString& table, const QStringList& columns);
+// A row of plain values as the bank stores it: the Code columns encoded.
+QVariantList StoredRow(const TableSpec& spec, QVariantList row);
+
+// The content version stored in a bank written from `content`: a hash of its data and of
+// the way the tool writes it.
+QString BankContentHash(const BankContent& content);
+
 // Writes the bank into `file` encrypted with `key`: into a temporary file beside it first,
 // renamed over `file` only when complete. Throws BankError.
 void WriteBank(const BankContent& content, const QString& file, const QByteArray& key);

@@ -2,9 +2,12 @@
 
 #include "BankCsv.h"
 #include "Encryption.h"
+#include "data/BankUpdate.h"
 #include "data/GbkCodeCall.h"
 #include "data/SqlCipherConnection.h"
 
+#include <QCryptographicHash>
+#include <QDataStream>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
@@ -35,13 +38,6 @@ QString CreateStatement(const TableSpec& spec, const QStringList& columns) {
     return QStringLiteral("create table %1 (%2)").arg(spec.Table, definitions.join(", "));
 }
 
-QString InsertStatement(const QString& table, const QStringList& columns) {
-    QStringList marks;
-    marks.fill(QStringLiteral("?"), columns.size());
-    return QStringLiteral("insert into %1 (%2) values (%3)")
-        .arg(table, columns.join(", "), marks.join(", "));
-}
-
 ColumnKind KindOf(const TableSpec& spec, int column) {
     return column < spec.Columns.size() ? spec.Columns[column].Kind : ColumnKind::Count;
 }
@@ -58,15 +54,12 @@ void WriteTables(SqlCipherConnection& db, const QString& file, const BankContent
         const QStringList columns = content.Columns.value(spec.Table);
         Run(db, file, CreateStatement(spec, columns));
         const QString insert = InsertStatement(spec.Table, columns);
-        for (QVariantList row : content.Rows.value(spec.Table)) {
-            for (int column = 0; column < row.size(); ++column)
-                if (KindOf(spec, column) == ColumnKind::Code)
-                    row[column] = CallCodeFunction(&::StrToCode, row[column].toString()).value();
-            Run(db, file, insert, row);
-        }
+        for (const QVariantList& row : content.Rows.value(spec.Table))
+            Run(db, file, insert, StoredRow(spec, row));
     }
     for (const char* index : BankIndexes)
         Run(db, file, QLatin1String(index));
+    WriteBankContentHash(db, BankContentHash(content));
     Run(db, file, QStringLiteral("commit"));
 }
 
@@ -98,6 +91,30 @@ QVariant ReadValue(const QVariant& stored, ColumnKind kind, const QString& where
 }
 
 } // namespace
+
+QString InsertStatement(const QString& table, const QStringList& columns) {
+    QStringList marks;
+    marks.fill(QStringLiteral("?"), columns.size());
+    return QStringLiteral("insert into %1 (%2) values (%3)")
+        .arg(table, columns.join(", "), marks.join(", "));
+}
+
+QVariantList StoredRow(const TableSpec& spec, QVariantList row) {
+    for (int column = 0; column < row.size(); ++column)
+        if (KindOf(spec, column) == ColumnKind::Code)
+            row[column] = CallCodeFunction(&::StrToCode, row[column].toString()).value();
+    return row;
+}
+
+QString BankContentHash(const BankContent& content) {
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    // The file's layout counts too: a bank written another way reaches the learner.
+    stream << QStringLiteral("bank layout 2, kdf_iter %1").arg(SqlCipherConnection::KdfIterations);
+    for (const TableSpec& spec : BankTables())
+        stream << spec.Table << content.Columns.value(spec.Table) << content.Rows.value(spec.Table);
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
 
 void WriteBank(const BankContent& content, const QString& file, const QByteArray& key) {
     const QFileInfo target(file);

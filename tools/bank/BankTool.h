@@ -5,8 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
-// Builds the question bank `bankFile` from the CSV sources in `sourceFolder`. A failed build
-// leaves `bankFile` as it was. Throws BankError naming file, line and column of a fault.
+// Builds the question bank `bankFile` from the CSV sources in `sourceFolder`. An existing
+// bank of the same content is left untouched; a different one is replaced with the
+// learner's wrong-question marks carried over. A failed build leaves `bankFile` as it was. Throws
+// BankError naming file, line and column of a fault.
 void BuildBank(const QString& sourceFolder, const QString& bankFile,
                const QByteArray& key = SqlCipherConnection::BankKey);
 
