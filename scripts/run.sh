@@ -14,6 +14,10 @@ if [ -x "$BIN/veltrano-server" ] && [ -z "${VELTRANO_SERVER:-}" ]; then
   trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true' EXIT
 fi
 cd "$BIN"
+# Chromium, which draws the web panels, refuses to start as root with its sandbox on.
+if [ "$(id -u)" -eq 0 ]; then
+  export QTWEBENGINE_DISABLE_SANDBOX=1
+fi
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec_cmd=(xvfb-run -a -s "-screen 0 1280x1024x24" ./veltrano)
 else

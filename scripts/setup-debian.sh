@@ -10,6 +10,7 @@ PACKAGES=(
   libsqlcipher-dev sqlcipher libcpp-httplib-dev nlohmann-json3-dev libssl-dev libpq-dev libsqlite3-dev
   postgresql libbenchmark-dev python3-yaswfp
   fonts-noto-cjk xvfb xauth x11-utils xdotool imagemagick espeak-ng sox curl procps
+  openbox trayer
 )
 
 missing=()

@@ -5,8 +5,10 @@
 #include "PrivateTempFolder.h"
 #include "app/GroupBar.h"
 #include "app/Look.h"
+#include "app/StudyTogetherPage.h"
 #include "app/Version.h"
 #include "data/MessageBox.h"
+#include "data/uDataModule.h"
 #include "data/uProc.h"
 #include "exam/GradeOutbox.h"
 #include "exam/GradeQueryPage.h"
@@ -15,6 +17,7 @@
 #include "online/MainPage.h"
 #include "practice/ChapterList.h"
 #include "practice/FilterPage.h"
+#include "online/WebPanel.h"
 #include "practice/KeyRules.h"
 #include "practice/PathBar.h"
 #include "practice/PracticePage.h"
@@ -33,6 +36,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -62,8 +66,8 @@ struct NavigationItem {
 const NavigationItem kMoreOptionItems[] = {
     {"软件说明", "nav_about", &TfrmMain::grpMoreOptionItems0Click},
     {"手机版本", "nav_mobile", nullptr},
-    {"意见反馈", "nav_feedback", nullptr},
-    {"软件更新", "nav_update", nullptr},
+    {"意见反馈", "nav_feedback", &TfrmMain::grpMoreOptionItems2Click},
+    {"软件更新", "nav_update", &TfrmMain::grpMoreOptionItems3Click},
     {"成绩查询", "nav_grade", &TfrmMain::grpMoreOptionItems4Click},
     {"键盘设置", "nav_keyboard", &TfrmMain::grpMoreOptionItems5Click},
 };
@@ -100,7 +104,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     LoadIconResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
     setFont(Look::SongFont(14));
-    setFixedSize(kScreenSize);
+    resize(kScreenSize);
+    SetSizeLimits(kFixedLimits);
     Look::Paint(this, Look::WindowColour);
     BuildScreen();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -139,12 +144,9 @@ void TfrmMain::BuildHead() {
     pnlHead->setGeometry(0, 0, 1012, 100);
     imgHead = new QLabel(pnlHead);
     imgHead->setObjectName("imgHead");
-    imgHead->setGeometry(0, 0, 208, 100);
     imgHead->setAlignment(Qt::AlignCenter);
     imgHead->setScaledContents(true);
-    wbHead = new QWidget(pnlHead);
-    wbHead->setObjectName("wbHead");
-    wbHead->setGeometry(1012 - 179, 0, 179, 100);
+    HeadPanel = new TWebPanel(pnlHead, imgHead, QStringLiteral("wbHead"));
 }
 
 void TfrmMain::BuildMenu() {
@@ -185,9 +187,10 @@ void TfrmMain::BuildMenu() {
 
 void TfrmMain::BuildPages() {
     tsMainPage = new MainPage;
+    HomePanel = new TWebPanel(tsMainPage, tsMainPage->imgMainPage, QStringLiteral("wbMainPage"));
     tsGradeQuery = new GradeQueryPage;
     tsSubList = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
-    tsStudyTogether = new TPage("tsStudyTogether", QStringLiteral("Veltrano"));
+    tsStudyTogether = new TStudyTogetherPage;
     tsList = new TItemListPage;
     tsFilterTest = new TFilterPage;
     connect(tsFilterTest, &TFilterPage::FilterStarted, this, &TfrmMain::StartFilterPractice);
@@ -206,10 +209,13 @@ void TfrmMain::BuildPages() {
 
 void TfrmMain::FormCreate() {
     FirstShow = true;
+    BuildIconMenu();
     SetTrayIcon("A");
+    URLInfo = LoadURLInfo();
     KeyMap = LoadKeyMap();
     DriverInfo = LoadDriverInfo();
     GradeOutbox::ResendInBackground();
+    StartVersionCheck(1);
 }
 
 void TfrmMain::FormShow() {
@@ -219,6 +225,11 @@ void TfrmMain::FormShow() {
     ShowPage(tsMainPage);
     LoadResImage(imgHead, QStringLiteral("Head"));
     LoadResImage(tsMainPage->imgMainPage, QStringLiteral("MainPage"));
+    HeadURL = URLInfo.TopURL;
+    HomeURL = URLInfo.MiniURL;
+    ShowHeadPanel(false, QString());
+    ShowHomePanel(false, QString());
+    StartConnectCheck(true, true);
     FirstShow = false;
     UpdateTitle();
 }
@@ -261,8 +272,10 @@ void TfrmMain::SetTrayIcon(const QString& op) {
         TrayIcon = nullptr;
         return;
     }
-    if (op == "A" && !TrayIcon)
+    if (op == "A" && !TrayIcon) {
         TrayIcon = new QSystemTrayIcon(this);
+        connect(TrayIcon, &QSystemTrayIcon::activated, this, &TfrmMain::TrayIconActivated);
+    }
     if ((op != "A" && op != "M") || !TrayIcon)
         return;
     TrayIcon->setIcon(windowIcon());
@@ -279,6 +292,8 @@ void TfrmMain::ShowPage(QWidget* page) {
 void TfrmMain::grpMainPageOpen() {
     gbMainMenu->OpenGroup(grpSubExercise);
     ShowPage(tsMainPage);
+    HomeURL = URLInfo.MiniURL;
+    StartConnectCheck(false, true);
 }
 
 void TfrmMain::grpSubExerciseItems0Click() {
@@ -375,6 +390,14 @@ void TfrmMain::grpDriveTeachItemsClick() {
     ShowPage(tsList);
 }
 
+void TfrmMain::StartVersionCheck(int mode) {
+    auto* check = new TGetExeVersionThread(mode, Program::Version(),
+                                           dmMain ? dmMain->ServerInfo : TServerInfo());
+    connect(check, &TGetExeVersionThread::Checked, this, &TfrmMain::VersionChecked);
+    connect(check, &QThread::finished, check, &QObject::deleteLater);
+    check->start();
+}
+
 void TfrmMain::grpMoreOptionItems0Click() {
     ShowPage(tsStudyTogether);
 }
@@ -424,6 +447,10 @@ void TfrmMain::showEvent(QShowEvent* event) {
 void TfrmMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     FormResize();
+    // Checked once the window manager's events of this change are all in.
+    const QSize required = RequiredSize(SizeLimits, windowState());
+    if (required.isValid() && size() != required)
+        QTimer::singleShot(0, this, &TfrmMain::KeepRequiredSize);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

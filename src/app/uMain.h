@@ -1,9 +1,13 @@
 #pragma once
 
+#include "app/WindowSize.h"
+#include "online/URLInfo.h"
+#include "online/uGetExeVersionThread.h"
 #include "practice/TSub.h"
 #include "settings/Configure.h"
 
 #include <QStringList>
+#include <QSystemTrayIcon>
 #include <QWidget>
 
 class GroupBar;
@@ -14,7 +18,9 @@ class MockExamPage;
 class PathBar;
 class QFrame;
 class QKeyEvent;
+class QAction;
 class QLabel;
+class QMenu;
 class QStackedWidget;
 class QToolButton;
 class QSystemTrayIcon;
@@ -23,6 +29,7 @@ class TItemListPage;
 class TPage;
 class TPracticePage;
 class TQuery;
+class TWebPanel;
 
 // The window caption: "Veltrano助手V1.4（" + car type name and description + "）【" + area + "】".
 QString MainTitleText(const TDriverInfo& driver);
@@ -59,6 +66,8 @@ public:
     void grpSubExerciseItems6Click();
     void grpDriveTeachItemsClick();
     void grpMoreOptionItems0Click();
+    void grpMoreOptionItems2Click();
+    void grpMoreOptionItems3Click();
     void grpMoreOptionItems4Click();
     void grpMoreOptionItems5Click();
     void btnStartMockExamClick();
@@ -66,6 +75,31 @@ public:
     // Draws a mock-exam paper into SubList and sets SubIndex to 1; false, with a message and
     // SubList as it was, when the bank gives no question.
     bool LoadMockExamSubList();
+
+    // Web panels: the header and the home page show the site's page (online) or their
+    // local picture.
+    void ShowHeadPanel(bool online, const QString& address);
+    void ShowHomePanel(bool online, const QString& address);
+    // A connection check of the header and/or home address on its own thread.
+    void StartConnectCheck(bool checkHead, bool checkHome);
+    // A version check on its own thread: mode 1 at start-up, 2 on request.
+    void StartVersionCheck(int mode);
+    void VersionChecked(VersionCheckAnswer answer);
+    // Ends the program a second later, without the close question.
+    void QuitForUpdate();
+
+    // Status icon and window commands.
+    void RestoreApplication();
+    void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void miShowMainFormClick(QAction* sender);
+    // SC_MAXIMIZE lifts the size limits and maximises; SC_RESTORE restores and fixes the
+    // window at 1020 × 754 again.
+    void WMSysCommand(int command);
+    // The title bar's double click: maximises a fixed window, restores a maximised one.
+    void TitleBarDoubleClick();
+    void SetSizeLimits(const TSizeLimits& limits);
+    // A normal window with fixed limits returns to its fixed size (after a drag of its frame).
+    void KeepRequiredSize();
 
     // The practice set: loads the learner's questions narrowed by `Extra` in chapter order
     // (Order 1) or random order, resets the practice page and shows question 1; false, with
@@ -89,12 +123,16 @@ public:
     QStringList PathItems;
     TSubList SubList;
     int SubIndex = 0;
+    TSizeLimits SizeLimits = kFixedLimits;
+    TURLInfo URLInfo;
+    QString HeadURL;
+    QString HomeURL;
 
     // Controls, named as in the window's design.
     QWidget* pnlScreen;
     QWidget* pnlHead;
     QLabel* imgHead;
-    QWidget* wbHead;
+    TWebPanel* HeadPanel;
     QWidget* pnlMenu;
     GroupBar* gbMainMenu;
     GroupBarGroup* grpMainPage;
@@ -104,6 +142,7 @@ public:
     QFrame* pnlMain;
     QStackedWidget* pcMain;
     MainPage* tsMainPage;
+    TWebPanel* HomePanel;
     GradeQueryPage* tsGradeQuery;
     TPracticePage* tsSubList;
     TPage* tsStudyTogether;
@@ -113,18 +152,21 @@ public:
     TPage* tsShowImage;
     PathBar* pbMainPath;
     QSystemTrayIcon* TrayIcon = nullptr;
+    QMenu* pmIcon;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildScreen();
     void BuildHead();
     void BuildMenu();
     void BuildPages();
+    void BuildIconMenu();
     void StartPractice(const QString& mode, const QString& extra, int order);
     // Shows the loaded set under the path "【car type】" > `second` > `third`; a click on
     // `second` runs `back` when one is given.

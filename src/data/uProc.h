@@ -28,6 +28,11 @@ struct TServerConnection;
 // "与远程服务器断开连接，操作失败！". Safe to call from a worker thread with
 // showMessages = false.
 bool ExecRemoteSQL(TQuery& dataset, const QString& command, const QString& mode, bool showMessages);
+// The same on the given service entry, a copy of its own: for worker threads, which must not
+// read the data module while the UI thread may end it.
+struct TServerInfo;
+bool ExecRemoteSQL(TServerInfo server, TQuery& dataset, const QString& command, const QString& mode,
+                   bool showMessages);
 bool ConnectServer(TServerConnection& connection);
 bool DisconnectServer(TServerConnection& connection);
 

@@ -28,11 +28,11 @@ void ReportFailure(bool showMessages, const char* text) {
 }
 
 // The body of a 2xx answer to the command, or nothing when the command failed.
-std::optional<QByteArray> PostCommand(TServerConnection& connection, const QString& command,
-                                      const QString& mode) {
+std::optional<QByteArray> PostCommand(TServerConnection& connection, const QString& provider,
+                                      const QString& command, const QString& mode) {
     httplib::Request request;
     request.method = "POST";
-    request.path = protocol::ProviderPath(dmMain->ServerInfo.ProviderName.toStdString());
+    request.path = protocol::ProviderPath(provider.toStdString());
     request.body = protocol::EncodeRequest({command.toStdString(), mode.toStdString()});
     request.set_header("Content-Type", "application/json");
     QByteArray body;
@@ -151,15 +151,20 @@ bool ExecRemoteSQL(TQuery& dataset, const QString& command, const QString& mode,
         ReportFailure(showMessages, kUnreachable);
         return false;
     }
-    TServerConnection connection(dmMain->ServerInfo.Address, dmMain->ServerInfo.Port);
-    if (!ConnectServer(connection)) {
+    return ExecRemoteSQL(dmMain->ServerInfo, dataset, command, mode, showMessages);
+}
+
+bool ExecRemoteSQL(TServerInfo server, TQuery& dataset, const QString& command, const QString& mode,
+                   bool showMessages) {
+    TServerConnection connection(server.Address, server.Port);
+    if (server.Address.isEmpty() || !ConnectServer(connection)) {
         ReportFailure(showMessages, kUnreachable);
         return false;
     }
     const bool execute = protocol::IsExecuteMode(mode.toStdString());
     dataset.Close();
     dataset.SQL = command;
-    const auto answer = PostCommand(connection, command, mode);
+    const auto answer = PostCommand(connection, server.ProviderName, command, mode);
     const bool ran = answer && ReadAnswer(*answer, execute, dataset);
     if (!ran) {
         dataset.Close();

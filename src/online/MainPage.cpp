@@ -8,8 +8,3 @@ MainPage::MainPage(QWidget* parent) : TPage("tsMainPage", QStringLiteral("首页
     imgMainPage->setAlignment(Qt::AlignCenter);
     imgMainPage->setScaledContents(true);
 }
-
-void MainPage::resizeEvent(QResizeEvent* event) {
-    TPage::resizeEvent(event);
-    imgMainPage->setGeometry(rect());
-}

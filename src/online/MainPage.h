@@ -4,14 +4,12 @@
 
 class QLabel;
 
-// The home page "首页": the local home picture (and, once reachable, the web site's page).
+// The home page "首页": the local home picture or, once reachable, the web site's home page
+// (the browser wbMainPage, made by the area's TWebPanel).
 class MainPage : public TPage {
     Q_OBJECT
 public:
     explicit MainPage(QWidget* parent = nullptr);
 
     QLabel* imgMainPage;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
 };

@@ -293,7 +293,7 @@ void TestPictures::unusableTokensAreRemoved() {
 void TestPictures::mainPicturesShowOrLeaveTheLabelEmpty() {
     QLabel label;
     LoadResImage(&label, QStringLiteral("Head"));
-    QCOMPARE(label.pixmap().size(), QSize(208, 100));
+    QCOMPARE(label.pixmap().size(), QSize(1012, 100));
     for (const QString& name :
          {QStringLiteral("NoSuchPicture"), QStringLiteral("../Head"), QString()}) {
         LoadResImage(&label, name);

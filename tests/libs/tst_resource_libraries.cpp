@@ -137,7 +137,7 @@ void TestResourceLibraries::unknownAndHostileNamesGetAnEmptyPath() {
 
 void TestResourceLibraries::mainPicturesHaveTheirDesignSizes() {
     const QList<std::pair<const char*, QSize>> pictures = {
-        {"Head", {208, 100}},         {"MainPage", {834, 604}}, {"ListNormal", {825, 45}},
+        {"Head", {1012, 100}},        {"MainPage", {834, 604}}, {"ListNormal", {825, 45}},
         {"ListFocus", {825, 45}},     {"ListPress", {825, 45}}, {"MockExam", {1024, 743}},
         {"MockExamLogin", {818, 614}}};
     for (const auto& [name, size] : pictures) {

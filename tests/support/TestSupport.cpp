@@ -3,6 +3,7 @@
 
 #include "data/MessageBox.h"
 #include "data/uProc.h"
+#include "online/WebView.h"
 #include "settings/AppPaths.h"
 
 #include <QDir>
@@ -31,3 +32,17 @@ QString UseFreshDataFolder(bool withSampleBank) {
 }
 
 } // namespace TestSupport
+
+namespace {
+// Runs before every test program's main, so before the application object exists.
+const bool WebEnginePrepared = [] {
+    PrepareWebEngine();
+    // The checks a window starts on its own must not find a site or service that happens
+    // to run on this machine; tests that want one say where it is.
+    if (!qEnvironmentVariableIsSet("VELTRANO_SITE"))
+        qputenv("VELTRANO_SITE", "127.0.0.1:9");
+    if (!qEnvironmentVariableIsSet("VELTRANO_SERVER"))
+        qputenv("VELTRANO_SERVER", "127.0.0.1:9");
+    return true;
+}();
+} // namespace
