@@ -133,6 +133,29 @@ QString LoadLibraryImage(TeachLibrary library, const QString& name, const QStrin
     return QStringDecoder("GBK").decode(QByteArrayView(result, length));
 }
 
+std::optional<TeachLibrary> TeachLibraryOfCategory(const QString& category) {
+    static const std::pair<const char16_t*, TeachLibrary> categories[] = {
+        {u"交通标志", TeachLibrary::TrafficSign},
+        {u"交警手势", TeachLibrary::TrafficPoliceMotion},
+        {u"事故图解", TeachLibrary::AccidentSchema},
+        {u"动画讲解", TeachLibrary::VideoTeach},
+        {u"交通法规", TeachLibrary::TrafficRule},
+        {u"评判标准", TeachLibrary::JudgeStandard},
+        {u"仪表图解", TeachLibrary::MeterSchema}};
+    for (const auto& [name, library] : categories)
+        if (category == QStringView(name))
+            return library;
+    return std::nullopt;
+}
+
+QString LibraryFileName(TeachLibrary library) {
+    for (const LibraryBinding& binding : Bindings())
+        for (const FunctionBinding& function : binding.Functions)
+            if (function.Target == &PictureFunction(library))
+                return QLatin1String(binding.File);
+    return {};
+}
+
 QByteArray LoadJpgRes(const QString& name) {
     const auto function = reinterpret_cast<VeltranoJpegFunction>(MainLoadJpgRes);
     const std::optional<QByteArray> gbkName = ToGbk(name);

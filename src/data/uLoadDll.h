@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Bindings of the answer-code library and the nine resource libraries, which lie beside
 // the executable and are loaded once at start-up.
 
@@ -30,6 +32,11 @@ enum class TeachLibrary {
 };
 QString LoadSubImage(const QString& name, const QString& type);
 QString LoadLibraryImage(TeachLibrary library, const QString& name, const QString& type);
+// The library that holds the teaching files of a classroom category ("交通法规" →
+// TrafficRule), compared exactly; none for a text that names no category.
+std::optional<TeachLibrary> TeachLibraryOfCategory(const QString& category);
+// The file of a picture library beside the executable: "TrafficRuleImage.so".
+QString LibraryFileName(TeachLibrary library);
 
 // MainImage: the named JPEG's bytes (empty when unknown), and the two answer sounds
 // ("RightSound", "WrongSound"), played without blocking.

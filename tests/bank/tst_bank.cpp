@@ -194,6 +194,43 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(BankError, BuildBank(dir.path(), dir.filePath("x.db")));
     }
 
+    void teachingItemsMaySplitOverFilesLikeQuestions() {
+        QTemporaryDir dir;
+        QMap<QString, QByteArray> sources = SmallSources();
+        sources["DriveTeach.csv"] += "2,事故图解,事故图解\n";
+        const QByteArray header = "DriveTeachID,TeachName,TeachCaption,TeachDesc,TeachType\n";
+        sources["DriveTeachList-b.csv"] = header + "2,acc1,追尾,\"后车, 全责\",png\n";
+        sources["DriveTeachList-a.csv"] = header + "1,rule2,第二条,,txt\n";
+        WriteSources(dir.filePath("src"), sources);
+        BuildBank(dir.filePath("src"), dir.filePath("b.db"));
+        const BankContent content = ReadBank(dir.filePath("b.db"), SqlCipherConnection::BankKey);
+        QList<QVariantList> rows = content.Rows.value("DriveTeachList");
+        std::sort(rows.begin(), rows.end(), [](const QVariantList& a, const QVariantList& b) {
+            return a[1].toString() < b[1].toString();
+        });
+        QCOMPARE(rows, (QList<QVariantList>{{2, "acc1", "追尾", "后车, 全责", "png"},
+                                            {1, "rule1", "第一条", "说明", "txt"},
+                                            {1, "rule2", "第二条", "", "txt"}}));
+
+        // A part file is checked like the whole table: an unknown entry is named by file and
+        // line; a name that only looks like a part of a table is no table of the bank.
+        WriteSources(dir.filePath("src"), {{"DriveTeachList-b.csv", header + "9,x,x,,png\n"}});
+        try {
+            BuildBank(dir.filePath("src"), dir.filePath("c.db"));
+            QFAIL("an item of an unknown entry was built");
+        } catch (const BankError& error) {
+            QCOMPARE(error.File, QStringLiteral("DriveTeachList-b.csv"));
+            QCOMPARE(error.Line, 2);
+        }
+        for (const char* stray : {"DriveTeachListx.csv", "DriveTeach-x.csv"}) {
+            QTemporaryDir other;
+            sources = SmallSources();
+            sources[stray] = header;
+            WriteSources(other.path(), sources);
+            QVERIFY_THROWS_EXCEPTION(BankError, BuildBank(other.path(), other.filePath("x.db")));
+        }
+    }
+
     void failedBuildLeavesThePreviousBankAlone() {
         QTemporaryDir dir;
         WriteSources(dir.filePath("src"), SmallSources());

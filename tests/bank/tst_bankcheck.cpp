@@ -2,6 +2,7 @@
 #include "BankContent.h"
 #include "BankCsv.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -253,6 +254,54 @@ private slots:
             CheckBank(WriteTestBank(dir, content), QuestionPictures{"SubImage.so is missing", {}});
         QVERIFY(report.Has(CheckProblem::PictureLibrary));
         QVERIFY(!report.Has(CheckProblem::MissingPicture));
+    }
+
+    void teachingItemsMustNameFilesTheirLibrariesCanShow() {
+        QTemporaryDir dir;
+        const auto write = [&](const QString& name, const QByteArray& bytes) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write("plain.rtf", "第一条 not rich text");
+        write("real.rtf", "{\\rtf1\\ansi text}");
+        write("broken.png", "not a png");
+        write("law.txt", "第一条");
+        write("gbk.txt", "\xb5\xda\xd2\xbb\xcc\xf5"); // 第一条 in GBK
+        QList<TeachLibrary> asked;
+        QuestionPictures pictures = BindQuestionPictures();
+        pictures.FindTeaching = [&](TeachLibrary library, const QString& name,
+                                    const QString& type) {
+            asked.append(library);
+            const QString path = dir.filePath(name + "." + type);
+            return QFile::exists(path) ? path : QString();
+        };
+        BankContent content = FullBank();
+        content.Rows["DriveTeach"] = {
+            {17, "交通法规", "法"}, {42, "评判标准", "标准"}, {50, "其他", "无库"}};
+        content.Rows["DriveTeachList"] = {
+            {17, "law", "法", "", "TXT"},  {17, "gone", "缺", "", "txt"},
+            {17, "gbk", "", "", "txt"},    {17, "law", "法", "", "doc"},
+            {42, "real", "", "", "rtf"},   {42, "plain", "", "", "rtf"},
+            {42, "broken", "", "", "png"}, {50, "law", "", "", "txt"}};
+        const BankCheckReport report = CheckBank(WriteTestBank(dir, content), pictures);
+        for (const char* finding :
+             {"teaching file not in TrafficRuleImage.so @ 17 gone",
+              "teaching text that is empty or not UTF-8 @ 17 gbk",
+              "teaching file of type \"doc\", which the classroom cannot show @ 17 law",
+              "teaching file broken.png cannot be shown: ", "@ 42 broken",
+              "teaching file of type rtf that is not rich text @ 42 plain",
+              "teaching entry of category \"其他\", which has no library @ 50 law"})
+            QVERIFY2(FindingsText(report).contains(QString::fromUtf8(finding)),
+                     qPrintable(FindingsText(report)));
+        QCOMPARE(report.Problems.size(), 6);
+        QVERIFY(report.Has(CheckProblem::TeachingFile));
+        // Each item is asked of its own category's library, types lower-cased.
+        QCOMPARE(asked,
+                 (QList<TeachLibrary>{TeachLibrary::TrafficRule, TeachLibrary::TrafficRule,
+                                      TeachLibrary::TrafficRule, TeachLibrary::JudgeStandard,
+                                      TeachLibrary::JudgeStandard, TeachLibrary::JudgeStandard}));
+        QVERIFY(report.Text().contains("Teaching items: 8, asked of their libraries"));
     }
 
     void unreadableBankIsAnErrorNotAReport() {

@@ -6,10 +6,12 @@
 #include "data/PictureFiles.h"
 #include "data/uLoadDll.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <array>
 #include <cmath>
@@ -450,6 +452,67 @@ int CheckQuestions(const Bank& bank, PictureCheck& pictures, Findings& findings)
     return withPictures;
 }
 
+// ---- teaching items ----
+
+// Asks the library of each teaching item's category for the item's file; returns how many
+// items there are. A picture must decode; a text must be UTF-8, an rtf file rich text.
+int CheckTeachingItems(SqlCipherConnection& db, const QString& bank,
+                       const QuestionPictures& pictures, Findings& findings) {
+    static const QStringList Pictures = {"jpg", "bmp", "png", "gif"};
+    static const QStringList Shown = Pictures + QStringList{"swf", "txt", "rtf"};
+    const TQuery items = Select(
+        db, bank,
+        QStringLiteral("select a.DriveTeachID, b.DriveTeachFirstName, a.TeachName, "
+                       "a.TeachType from DriveTeachList a left join DriveTeach b on "
+                       "a.DriveTeachID=b.DriveTeachID order by a.DriveTeachID, a.TeachName"));
+    for (const QVariantList& row : items.Rows) {
+        const QString where = row[0].toString() + " " + row[2].toString();
+        const QString type = row[3].toString().toLower();
+        const QString file = row[2].toString() + "." + type;
+        const std::optional<TeachLibrary> library = TeachLibraryOfCategory(row[1].toString());
+        QString fault;
+        if (!library)
+            fault = QStringLiteral("teaching entry of category \"%1\", which has no library")
+                        .arg(row[1].toString());
+        else if (!Shown.contains(type))
+            fault = QStringLiteral("teaching file of type \"%1\", which the classroom cannot show")
+                        .arg(row[3].toString());
+        if (!fault.isEmpty())
+            findings.Add(CheckProblem::TeachingFile, fault, where);
+        if (!fault.isEmpty() || !pictures.FindTeaching)
+            continue;
+        const QString path = pictures.FindTeaching(*library, row[2].toString(), type);
+        if (path.isEmpty()) {
+            findings.Add(CheckProblem::TeachingFile,
+                         QStringLiteral("teaching file not in %1").arg(LibraryFileName(*library)),
+                         where);
+            continue;
+        }
+        try {
+            if (Pictures.contains(type))
+                ReadPictureFile(path);
+        } catch (const std::exception& error) {
+            findings.Add(CheckProblem::TeachingFile,
+                         QStringLiteral("teaching file %1 cannot be shown: %2")
+                             .arg(file, QString::fromUtf8(error.what())),
+                         where);
+        }
+        if (type != QLatin1String("txt") && type != QLatin1String("rtf"))
+            continue;
+        QFile text(path);
+        const QByteArray bytes = text.open(QIODevice::ReadOnly) ? text.readAll() : QByteArray();
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = utf8.decode(bytes);
+        if (utf8.hasError() || decoded.trimmed().isEmpty())
+            findings.Add(CheckProblem::TeachingFile,
+                         QStringLiteral("teaching text that is empty or not UTF-8"), where);
+        else if (type == QLatin1String("rtf") && !bytes.startsWith("{\\rtf"))
+            findings.Add(CheckProblem::TeachingFile,
+                         QStringLiteral("teaching file of type rtf that is not rich text"), where);
+    }
+    return int(items.Rows.size());
+}
+
 // ---- overview ----
 
 // Columns in a terminal: CJK characters take two.
@@ -574,7 +637,7 @@ QuestionPictures BindQuestionPictures() {
     if (!missing.isEmpty())
         return {QStringLiteral("%1 cannot be loaded beside the program").arg(missing.join(", ")),
                 {}};
-    return {{}, &LoadSubImage};
+    return {{}, &LoadSubImage, &LoadLibraryImage};
 }
 
 BankCheckReport CheckBank(const QString& bankFile, const QuestionPictures& pictures,
@@ -601,6 +664,7 @@ BankCheckReport CheckBank(const QString& bankFile, const QuestionPictures& pictu
 
     PictureCheck pictureCheck(pictures, findings);
     const int withPictures = CheckQuestions(bank, pictureCheck, findings);
+    const int teachingItems = CheckTeachingItems(db, name, pictures, findings);
 
     QSet<qlonglong> subIds;
     for (const Question& q : bank.Questions)
@@ -619,7 +683,11 @@ BankCheckReport CheckBank(const QString& bankFile, const QuestionPictures& pictu
             .arg(pictureCheck.NamedCount())
             .arg(withPictures)
             .arg(pictures.Unavailable.isEmpty() ? QStringLiteral("asked of SubImage.so")
-                                                : QStringLiteral("not checked"));
+                                                : QStringLiteral("not checked")) +
+        QStringLiteral("Teaching items: %1, %2\n")
+            .arg(teachingItems)
+            .arg(pictures.FindTeaching ? QStringLiteral("asked of their libraries")
+                                       : QStringLiteral("files not checked"));
     report.Problems = findings.Finish(bank);
     return report;
 }

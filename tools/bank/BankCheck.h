@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/SqlCipherConnection.h"
+#include "data/uLoadDll.h"
 
 #include <QList>
 #include <QString>
@@ -18,7 +19,8 @@ enum class CheckProblem {
     Undecodable,    // a stored text that libEncryption cannot decode
     BrokenForm,     // options or answer that do not fit the question's form
     NoExplanation,  // a question without an explanation text
-    MissingPicture  // a named picture the library does not hold or the program cannot show
+    MissingPicture, // a named picture the library does not hold or the program cannot show
+    TeachingFile    // a teaching item whose file its category's library cannot supply or show
 };
 
 // One fault and what it concerns: the papers ("小车 × 全国") or the question IDs.
@@ -39,18 +41,22 @@ struct BankCheckReport {
 };
 
 // The question picture library as the program binds it. Find gives the path of the picture
-// file `name`.`type`, or an empty text when the library holds no such picture.
+// file `name`.`type`, or an empty text when the library holds no such picture; FindTeaching
+// does the same for a teaching library (teaching files are not checked without it).
 struct QuestionPictures {
     QString Unavailable; // why the library is missing; empty when it is loaded
     std::function<QString(const QString& name, const QString& type)> Find;
+    std::function<QString(TeachLibrary library, const QString& name, const QString& type)>
+        FindTeaching = {};
 };
 
-// Loads SubImage.so beside the executable through the program's own bindings.
+// Loads SubImage.so and the teaching libraries beside the executable through the program's
+// own bindings.
 QuestionPictures BindQuestionPictures();
 
 // Checks the bank `bankFile` for every car type and area: can full mock-exam papers be
 // drawn, and with how much to spare; are answers decodable and fitting their form, are
-// explanations there, are the named pictures in `pictures`. Throws BankError when the
-// file cannot be opened or lacks the tables and columns the program reads.
+// explanations there, are the named pictures and teaching files in `pictures`. Throws BankError
+// when the file cannot be opened or lacks the tables and columns the program reads.
 BankCheckReport CheckBank(const QString& bankFile, const QuestionPictures& pictures,
                           const QByteArray& key = SqlCipherConnection::BankKey);

@@ -114,6 +114,16 @@ void CheckMember(const SourceRow& row, int column, const QSet<qlonglong>& known,
     throw row.Fault(column, QStringLiteral("unknown %1 %2").arg(what).arg(row.Int(column)));
 }
 
+// The table a source file holds: the file's name, or for the tables that may be split over
+// several files ("Sub-ch01-laws.csv", "DriveTeachList-signs.csv") the name before the "-".
+QString TableOfFile(const QString& name) {
+    const QString table = name.chopped(4);
+    for (const QLatin1String split : {QLatin1String("Sub"), QLatin1String("DriveTeachList")})
+        if (table.startsWith(split + u'-'))
+            return split;
+    return table;
+}
+
 // The source files of a folder, by table; a CSV file that is no table of the bank is a
 // fault, since its rows would otherwise be left out unnoticed.
 QMap<QString, QList<CsvFile>> ReadFolder(const QString& folder) {
@@ -122,9 +132,7 @@ QMap<QString, QList<CsvFile>> ReadFolder(const QString& folder) {
         throw BankError(folder, 0, 0, QStringLiteral("no such folder"));
     QMap<QString, QList<CsvFile>> files;
     for (const QString& name : dir.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name)) {
-        QString table = name.chopped(4);
-        if (table.startsWith(QLatin1String("Sub-")))
-            table = QStringLiteral("Sub");
+        const QString table = TableOfFile(name);
         const bool known = std::any_of(BankTables().begin(), BankTables().end(),
                                        [&](const TableSpec& spec) { return spec.Table == table; });
         if (!known)
