@@ -1,12 +1,15 @@
 // The nine resource libraries, loaded with dlopen from the output folder as the program
 // finds them, and called through their C interface.
 #include "../support/TestEnvironment.h"
+#include "BankCsv.h"
+#include "GifFrames.h"
 #include "PrivateTempFolder.h"
 #include "ResourceLibraryAbi.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
+#include <QSet>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -32,6 +35,33 @@ QByteArray AskPicture(VeltranoPictureFunction function, const char* name, const 
     return length == int(std::strlen(result)) ? QByteArray(result) : "length mismatch";
 }
 
+// The bytes of the file a picture function names, or nothing.
+QByteArray Fetch(const QString& library, const QString& name, const QString& type) {
+    const auto function = Bind<VeltranoPictureFunction>(library, qPrintable("Load" + library));
+    QFile file(QString::fromUtf8(AskPicture(function, qPrintable(name), qPrintable(type))));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<CsvRecord> TeachRows(const char* topic) {
+    return ReadCsvFile(qEnvironmentVariable("VELTRANO_SOURCE_DIR") +
+                       "/assets/bank/DriveTeachList-" + topic + ".csv")
+        .Records;
+}
+
+// Whether each arm leaves its place at attention during a gesture: the pixels where the
+// lower arm hangs (left and right as the viewer sees the officer) change in some frame.
+std::pair<bool, bool> ArmsMoving(const QList<QImage>& frames) {
+    const auto changes = [&](const QRect& area) {
+        int changed = 0;
+        for (const QImage& frame : frames)
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    changed += frame.pixel(x, y) != frames.front().pixel(x, y) ? 1 : 0;
+        return changed;
+    };
+    return {changes(QRect(312, 230, 30, 45)) > 50, changes(QRect(438, 230, 30, 45)) > 50};
+}
+
 } // namespace
 
 class TestResourceLibraries : public QObject {
@@ -43,6 +73,9 @@ private slots:
     void unknownAndHostileNamesGetAnEmptyPath();
     void mainPicturesHaveTheirDesignSizes();
     void soundsStartWithoutBlocking();
+    void signFamiliesHaveTheirPicturesAndThumbnails();
+    void policeGesturesMoveTheRightArms();
+    void lessonsAreOnePerEntryAndPlayable();
 };
 
 void TestResourceLibraries::everyLibraryExportsItsFunction() {
@@ -127,6 +160,76 @@ void TestResourceLibraries::soundsStartWithoutBlocking() {
         loadWaveRes(name);
     loadWaveRes(nullptr);
     QVERIFY2(timer.elapsed() < 1000, "playing a sound must not wait for it to end");
+}
+
+void TestResourceLibraries::signFamiliesHaveTheirPicturesAndThumbnails() {
+    QMap<int, int> perFamily;
+    QSet<QString> names;
+    for (const CsvRecord& row : TeachRows("signs")) {
+        const int family = row.Fields[0].toInt();
+        ++perFamily[family];
+        QVERIFY2(!names.contains(row.Fields[1]), qPrintable(row.Fields[1]));
+        names.insert(row.Fields[1]);
+        QVERIFY(!row.Fields[2].isEmpty() && !row.Fields[3].isEmpty());
+        QCOMPARE(row.Fields[4], QString("png"));
+        const QImage sign =
+            QImage::fromData(Fetch("TrafficSignImage", row.Fields[1], row.Fields[4]), "PNG");
+        QVERIFY2(!sign.isNull(), qPrintable(row.Fields[1]));
+        QVERIFY(sign.width() <= 300 && sign.height() <= 200);
+    }
+    QCOMPARE(perFamily.keys(), QList<int>({1, 2, 3, 4, 5, 6, 7}));
+    QVERIFY(names.size() >= 120);
+    for (int family = 1; family <= 7; ++family) {
+        const QByteArray thumbnail = Fetch("TrafficSignImage", QString("J%1").arg(family), "jpg");
+        QCOMPARE(QImage::fromData(thumbnail, "JPEG").size(), QSize(276, 206));
+    }
+}
+
+void TestResourceLibraries::policeGesturesMoveTheRightArms() {
+    // Facing the driver, the officer's left arm is on the right of the picture.
+    const QMap<QString, std::pair<bool, bool>> moving = {
+        {"gesture1_stop", {false, true}},      {"gesture2_straight", {true, true}},
+        {"gesture3_left_turn", {true, true}},  {"gesture4_left_turn_wait", {false, true}},
+        {"gesture5_right_turn", {true, true}}, {"gesture6_change_lane", {true, false}},
+        {"gesture7_slow_down", {true, false}}, {"gesture8_pull_over", {true, true}}};
+    const QList<CsvRecord> rows = TeachRows("gestures");
+    QCOMPARE(rows.size(), 8);
+    for (const CsvRecord& row : rows) {
+        QCOMPARE(row.Fields[0], QString("13"));
+        QVERIFY2(moving.contains(row.Fields[1]), qPrintable(row.Fields[1]));
+        const QList<QImage> frames =
+            GifFrames(Fetch("TrafficPoliceMotionImage", row.Fields[1], "gif"));
+        QVERIFY2(frames.size() >= 40, qPrintable(row.Fields[1]));
+        QCOMPARE(frames.front().size(), QSize(780, 440));
+        // Every gesture starts and ends at attention, so it loops without a jump.
+        QCOMPARE(frames.front(), frames.back());
+        QVERIFY2(ArmsMoving(frames) == moving[row.Fields[1]], qPrintable(row.Fields[1]));
+    }
+}
+
+void TestResourceLibraries::lessonsAreOnePerEntryAndPlayable() {
+    QList<int> entries;
+    int films = 0;
+    for (const CsvRecord& row : TeachRows("lessons")) {
+        entries.append(row.Fields[0].toInt());
+        const QString& name = row.Fields[1];
+        if (row.Fields[4] == "swf") {
+            ++films;
+            QVERIFY(Fetch("VideoTeachImage", name, "swf").startsWith("FWS"));
+        } else {
+            QCOMPARE(row.Fields[4], QString("gif"));
+        }
+        // Every lesson is also an animated picture of the lesson's slot size.
+        const QList<QImage> frames = GifFrames(Fetch("VideoTeachImage", name, "gif"));
+        QVERIFY2(frames.size() >= 24, qPrintable(name));
+        QCOMPARE(frames.front().size(), QSize(780, 480));
+        QVERIFY2(frames.front() != frames[frames.size() / 2], qPrintable(name));
+        const QByteArray thumbnail =
+            Fetch("VideoTeachImage", QString("J%1").arg(entries.back()), "jpg");
+        QCOMPARE(QImage::fromData(thumbnail, "JPEG").size(), QSize(276, 206));
+    }
+    QCOMPARE(entries, QList<int>({32, 33, 34, 35, 36, 37, 38, 39, 40, 41}));
+    QVERIFY(films >= 2);
 }
 
 QTEST_MAIN(TestResourceLibraries)
