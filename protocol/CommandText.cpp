@@ -19,9 +19,12 @@ std::string QuoteText(std::string_view text) {
 }
 
 std::string InsertGradeCommand(std::string_view empId, std::string_view empName, int useTime,
-                               int mark) {
-    return "exec procInsertGrade " + QuoteText(empId) + "," + QuoteText(empName) + "," +
-           std::to_string(useTime) + "," + std::to_string(mark);
+                               int mark, std::string_view gradeKey) {
+    std::string command = "exec procInsertGrade " + QuoteText(empId) + "," + QuoteText(empName) +
+                          "," + std::to_string(useTime) + "," + std::to_string(mark);
+    if (!gradeKey.empty())
+        command += "," + QuoteText(gradeKey);
+    return command;
 }
 
 std::string SelectGradeCommand(std::string_view empId, int minMark) {
@@ -139,9 +142,11 @@ struct ProcedureShape {
     std::vector<ArgKind> Args;
 };
 
-const std::array<ProcedureShape, 3>& Procedures() {
-    static const std::array<ProcedureShape, 3> shapes{{
+const std::array<ProcedureShape, 4>& Procedures() {
+    static const std::array<ProcedureShape, 4> shapes{{
         {"procInsertGrade", {ArgKind::Text, ArgKind::Text, ArgKind::Integer, ArgKind::Integer}},
+        {"procInsertGrade",
+         {ArgKind::Text, ArgKind::Text, ArgKind::Integer, ArgKind::Integer, ArgKind::Text}},
         {"procSelectGrade", {ArgKind::Text, ArgKind::Integer}},
         {"procSelectExeVersion", {}},
     }};
@@ -191,7 +196,7 @@ bool MatchesShape(const std::vector<Argument>& args, const ProcedureShape& shape
 Command BuildCommand(std::string_view procedure, std::vector<Argument>& args) {
     if (procedure == "procInsertGrade")
         return InsertGrade{std::move(args[0].Text), std::move(args[1].Text), args[2].Integer,
-                           args[3].Integer};
+                           args[3].Integer, args.size() > 4 ? std::move(args[4].Text) : ""};
     if (procedure == "procSelectGrade")
         return SelectGrade{std::move(args[0].Text), args[1].Integer};
     return SelectExeVersion{};
@@ -205,11 +210,11 @@ ParsedCommand ParseCommand(std::string_view text) {
     if (!EqualsIgnoringCase(scanner.ReadWord(), "exec") || !scanner.SkipBlanks())
         return Refuse("a command begins with exec and a blank");
     const std::string_view name = scanner.ReadWord();
-    const ProcedureShape* shape = nullptr;
+    std::string_view procedure;
     for (const auto& candidate : Procedures())
         if (EqualsIgnoringCase(name, candidate.Name))
-            shape = &candidate;
-    if (!shape)
+            procedure = candidate.Name;
+    if (procedure.empty())
         return Refuse("unknown procedure");
     if (!scanner.SkipBlanks() && !scanner.AtEnd())
         return Refuse("expected a blank after the procedure name");
@@ -217,9 +222,11 @@ ParsedCommand ParseCommand(std::string_view text) {
     auto args = ReadArguments(scanner, error);
     if (!args)
         return Refuse(error);
-    if (!MatchesShape(*args, *shape))
-        return Refuse("wrong arguments for " + std::string(shape->Name));
-    return Accept(BuildCommand(shape->Name, *args));
+    // A procedure may have more than one shape (an optional last argument).
+    for (const auto& candidate : Procedures())
+        if (candidate.Name == procedure && MatchesShape(*args, candidate))
+            return Accept(BuildCommand(procedure, *args));
+    return Refuse("wrong arguments for " + std::string(procedure));
 }
 
 } // namespace protocol

@@ -13,8 +13,10 @@ namespace protocol {
 // A text in single quotes with every single quote inside doubled: a'b -> 'a''b'.
 std::string QuoteText(std::string_view text);
 
+// With a grade key the command carries it as a fifth text; the service stores a grade of a
+// known key only once, so a client may send the same grade again until it is acknowledged.
 std::string InsertGradeCommand(std::string_view empId, std::string_view empName, int useTime,
-                               int mark);
+                               int mark, std::string_view gradeKey = {});
 std::string SelectGradeCommand(std::string_view empId, int minMark);
 // "exec procSelectExeVersion " with its trailing blank and no arguments.
 std::string SelectExeVersionCommand();
@@ -27,6 +29,7 @@ struct InsertGrade {
     std::string EmpName;
     long long UseTime = 0;
     long long Mark = 0;
+    std::string GradeKey; // empty when the client sent none
 };
 struct SelectGrade {
     std::string EmpID;

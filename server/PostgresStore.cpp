@@ -40,13 +40,22 @@ CREATE TABLE IF NOT EXISTS site_notices (
     set_at timestamptz NOT NULL DEFAULT now()
 );
 
+-- A grade sent with a key is stored once, however often it is sent.
+ALTER TABLE grades ADD COLUMN IF NOT EXISTS grade_key text;
+CREATE UNIQUE INDEX IF NOT EXISTS grades_by_key ON grades (grade_key);
+DROP FUNCTION IF EXISTS procInsertGrade(text, text, integer, integer);
 CREATE OR REPLACE FUNCTION procInsertGrade(p_emp_id text, p_emp_name text,
-                                           p_use_time integer, p_mark integer)
+                                           p_use_time integer, p_mark integer,
+                                           p_grade_key text)
 RETURNS integer LANGUAGE plpgsql AS $$
+DECLARE
+    added integer;
 BEGIN
-    INSERT INTO grades (emp_id, emp_name, use_time, mark)
-    VALUES (p_emp_id, p_emp_name, p_use_time, p_mark);
-    RETURN 1;
+    INSERT INTO grades (emp_id, emp_name, use_time, mark, grade_key)
+    VALUES (p_emp_id, p_emp_name, p_use_time, p_mark, NULLIF(p_grade_key, ''))
+    ON CONFLICT (grade_key) DO NOTHING;
+    GET DIAGNOSTICS added = ROW_COUNT;
+    RETURN added;
 END
 $$;
 
@@ -79,7 +88,7 @@ struct Statement {
     const char* Sql;
 };
 
-constexpr Statement kInsertGrade{"insert_grade", "SELECT procInsertGrade($1, $2, $3, $4)"};
+constexpr Statement kInsertGrade{"insert_grade", "SELECT procInsertGrade($1, $2, $3, $4, $5)"};
 constexpr Statement kSelectGrade{"select_grade", "SELECT * FROM procSelectGrade($1, $2)"};
 constexpr Statement kSelectExeVersion{"select_version", "SELECT * FROM procSelectExeVersion()"};
 constexpr Statement kSetExeVersion{"set_version",
@@ -218,8 +227,8 @@ public:
     }
 
     long long InsertGrade(const protocol::InsertGrade& grade) override {
-        const auto result =
-            Run(kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark});
+        const auto result = Run(
+            kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark, grade.GradeKey});
         return std::get<long long>(result.Rows.at(0).at(0));
     }
 

@@ -3,7 +3,19 @@
 #include "Log.h"
 #include "StoreLimits.h"
 
+#include <cctype>
+
 namespace {
+
+// A grade key, when sent, is 1 to 64 letters, digits and hyphens (a UUID fits).
+std::string CheckGradeKey(std::string_view key) {
+    if (key.size() > 64)
+        return "the grade key must have at most 64 characters";
+    for (const char c : key)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-')
+            return "the grade key may hold only letters, digits and hyphens";
+    return {};
+}
 
 std::string FirstProblem(std::initializer_list<std::string> problems) {
     for (const auto& problem : problems)
@@ -31,7 +43,8 @@ std::string CheckArguments(const protocol::Command& command) {
         return FirstProblem({CheckText("EmpID", grade->EmpID, protocol::kEmpIdChars),
                              CheckText("EmpName", grade->EmpName, protocol::kEmpNameChars),
                              CheckRange("UseTime", grade->UseTime, protocol::kUseTimeSeconds),
-                             CheckRange("Mark", grade->Mark, protocol::kMark)});
+                             CheckRange("Mark", grade->Mark, protocol::kMark),
+                             CheckGradeKey(grade->GradeKey)});
     if (const auto* query = std::get_if<protocol::SelectGrade>(&command))
         return FirstProblem({CheckText("EmpID", query->EmpID, protocol::kEmpIdChars),
                              CheckRange("minimum mark", query->MinMark, protocol::kMark)});

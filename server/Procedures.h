@@ -25,7 +25,7 @@ private:
 
 // Why the arguments of a parsed command are refused, or an empty text when they are fine:
 // ID, name, use time, mark and minimum mark within the limits of protocol/Limits.h, no
-// control characters in the texts.
+// control characters in the texts; a grade key (optional) of up to 64 letters, digits and hyphens.
 std::string CheckArguments(const protocol::Command& command);
 
 // Checks a version text for set-version: its length limit, no control characters.

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 
 // Every statement creates only what is missing, so the whole text brings any older schema
 // up to date; the limits in braces are filled in by WithLimits.
@@ -20,8 +20,10 @@ CREATE TABLE IF NOT EXISTS grades (
     emp_name TEXT NOT NULL CHECK (length(emp_name) BETWEEN {EmpName}),
     use_time INTEGER NOT NULL CHECK (use_time BETWEEN {UseTime}),
     mark INTEGER NOT NULL CHECK (mark BETWEEN {Mark}),
-    refer_date TEXT NOT NULL
+    refer_date TEXT NOT NULL,
+    grade_key TEXT
 );
+CREATE UNIQUE INDEX IF NOT EXISTS grades_by_key ON grades (grade_key);
 CREATE INDEX IF NOT EXISTS grades_by_emp ON grades (emp_id, refer_date DESC, id DESC);
 CREATE TABLE IF NOT EXISTS exe_versions (
     id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -42,11 +44,18 @@ CREATE TABLE IF NOT EXISTS site_notices (
 );
 )sql";
 
+// A grade sent with a key is stored once, however often it is sent; stores of the first
+// release gain the column.
+constexpr const char* kGradeKeys = R"sql(
+ALTER TABLE grades ADD COLUMN grade_key TEXT;
+)sql";
+
 // refer_date keeps milliseconds so that "newest first" holds within a second; the wire
 // shows whole seconds.
 constexpr const char* kInsertGrade =
-    "INSERT INTO grades (emp_id, emp_name, use_time, mark, refer_date) "
-    "VALUES (?1, ?2, ?3, ?4, strftime('%Y-%m-%dT%H:%M:%fZ', 'now'))";
+    "INSERT INTO grades (emp_id, emp_name, use_time, mark, refer_date, grade_key) "
+    "VALUES (?1, ?2, ?3, ?4, strftime('%Y-%m-%dT%H:%M:%fZ', 'now'), NULLIF(?5, '')) "
+    "ON CONFLICT (grade_key) DO NOTHING";
 constexpr const char* kGradeColumns =
     "SELECT emp_id AS EmpID, emp_name AS EmpName, use_time AS UseTime, "
     "substr(refer_date, 1, 19) || 'Z' AS ReferDate, mark AS Mark FROM grades ";
@@ -191,7 +200,8 @@ public:
 
     long long InsertGrade(const protocol::InsertGrade& grade) override {
         long long changes = 0;
-        Run(kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark}, &changes);
+        Run(kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark, grade.GradeKey},
+            &changes);
         return changes;
     }
 
@@ -239,7 +249,12 @@ private:
     static void Migrate(SqliteConnection& connection) {
         connection.Exec("BEGIN IMMEDIATE");
         try {
-            if (connection.SchemaVersion() < kSchemaVersion) {
+            const int version = connection.SchemaVersion();
+            if (version < kSchemaVersion) {
+                // Grades of the first release gain their key column; the schema text then
+                // creates whatever else is missing.
+                if (version == 1)
+                    connection.Exec(kGradeKeys);
                 connection.Exec(WithLimits(kSchema));
                 connection.Exec("PRAGMA user_version=" + std::to_string(kSchemaVersion));
             }

@@ -1,7 +1,6 @@
 // Practice over a generated bank of 10,000 questions: LoadPractice in chapter order and in
 // random order and ShowSub, each compared with running the practice statement alone on the
 // same file in the same run.
-#include "FixtureBank.h"
 #include "data/SqlCipherConnection.h"
 #include "data/uDataModule.h"
 #include "data/uLoadDll.h"
@@ -9,6 +8,8 @@
 #include "practice/PracticePage.h"
 #include "practice/PracticeRules.h"
 #include "settings/AppPaths.h"
+#include "support/BenchSupport.h"
+#include "support/RatioReporter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,44 +17,14 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
-#include <string>
 
 namespace {
-
-constexpr int QuestionTotal = 10000;
 
 TSubList SubList;
 int SubIndex = 0;
 TKeyMap KeyMap;
 TDriverInfo DriverInfo;
 TPracticePage* Page = nullptr;
-
-// One question of the generated bank: every third true/false.
-FixtureBank::Question GeneratedQuestion(int id, int subID, int chapterID) {
-    const bool judge = subID % 3 == 0;
-    FixtureBank::Question question{
-        id,
-        subID,
-        chapterID,
-        QStringLiteral("第%1题：在道路上行驶时遇到这种情况应当怎样做？").arg(subID),
-        judge ? QStringList() : QStringList{"减速慢行", "加速通过", "鸣喇叭", "停车等待"},
-        judge ? QStringLiteral("对") : QStringLiteral("A")};
-    question.Analyse = QStringLiteral("遇到这种情况应当减速慢行，注意观察。");
-    return question;
-}
-
-// Chapters 1–14 in turn, every tenth question filed in a second chapter as well.
-bool GenerateBank() {
-    QList<FixtureBank::Question> questions;
-    int id = 0;
-    for (int subID = 1; subID <= QuestionTotal; ++subID) {
-        questions.append(GeneratedQuestion(++id, subID, 1 + subID % 14));
-        if (subID % 10 == 0)
-            questions.append(GeneratedQuestion(++id, subID, 1 + (subID / 10) % 7));
-    }
-    return FixtureBank::ReplaceQuestions(dmMain->adocLocal(), questions);
-}
 
 void RunStatement(benchmark::State& state, int order) {
     const QString sql = PracticeSQL(DriverInfo.SubCarTypeID, DriverInfo.SubAreaID,
@@ -100,27 +71,9 @@ BENCHMARK(StatementRandomOrder)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadPracticeRandomOrder)->Unit(benchmark::kMillisecond);
 BENCHMARK(ShowSubEach)->Unit(benchmark::kMicrosecond);
 
-// Prints the usual table and keeps each benchmark's CPU time per iteration for the ratios:
-// on a shared, busy machine the wall clock mostly measures the neighbours.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    TRatioReporter() : ConsoleReporter(OO_Tabular) {}
-    std::map<std::string, double> Seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            Seconds[run.benchmark_name()] =
-                run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-    }
-};
-
-void PrintRatio(TRatioReporter& reporter, const char* name, const char* baseline) {
-    const double base = reporter.Seconds[baseline];
-    if (base > 0)
-        std::printf("%-26s %9.4f x %s (CPU time)\n", name, reporter.Seconds[name] / base, baseline);
-}
-
 } // namespace
+
+using namespace BenchSupport;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -152,9 +105,9 @@ int main(int argc, char** argv) {
 
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatio(reporter, "LoadPracticeChapterOrder", "StatementChapterOrder");
-    PrintRatio(reporter, "LoadPracticeRandomOrder", "StatementRandomOrder");
-    PrintRatio(reporter, "ShowSubEach", "StatementChapterOrder");
+    reporter.PrintRatio("LoadPracticeChapterOrder", "StatementChapterOrder");
+    reporter.PrintRatio("LoadPracticeRandomOrder", "StatementRandomOrder");
+    reporter.PrintRatio("ShowSubEach", "StatementChapterOrder");
     dmMain = nullptr;
     return 0;
 }

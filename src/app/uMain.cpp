@@ -1,4 +1,5 @@
 #include "app/uMain.h"
+#include "app/ItemList.h"
 #include "app/Page.h"
 
 #include "PrivateTempFolder.h"
@@ -7,12 +8,18 @@
 #include "app/Version.h"
 #include "data/MessageBox.h"
 #include "data/uProc.h"
+#include "exam/GradeOutbox.h"
+#include "exam/GradeQueryPage.h"
 #include "exam/MockExamPage.h"
+#include "exam/uMockExam.h"
 #include "online/MainPage.h"
+#include "practice/ChapterList.h"
+#include "practice/FilterPage.h"
 #include "practice/KeyRules.h"
 #include "practice/PathBar.h"
 #include "practice/PracticePage.h"
 #include "practice/PracticeRules.h"
+#include "practice/uSelectCarType.h"
 #include "settings/uKeyboardSet.h"
 
 #include <QApplication>
@@ -22,6 +29,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
@@ -177,12 +185,15 @@ void TfrmMain::BuildMenu() {
 
 void TfrmMain::BuildPages() {
     tsMainPage = new MainPage;
-    tsGradeQuery = new TPage("tsGradeQuery", QStringLiteral("成绩查询"));
+    tsGradeQuery = new GradeQueryPage;
     tsSubList = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
     tsStudyTogether = new TPage("tsStudyTogether", QStringLiteral("Veltrano"));
-    tsList = new TPage("tsList", QStringLiteral("列表"));
-    tsFilterTest = new TPage("tsFilterTest", QStringLiteral("专项练习"));
+    tsList = new TItemListPage;
+    tsFilterTest = new TFilterPage;
+    connect(tsFilterTest, &TFilterPage::FilterStarted, this, &TfrmMain::StartFilterPractice);
     tsMockExam = new MockExamPage;
+    connect(tsMockExam->btnStartMockExam, &QPushButton::clicked, this,
+            &TfrmMain::btnStartMockExamClick);
     tsShowImage = new TPage("tsShowImage", QStringLiteral("显示图像"));
     const QList<QWidget*> pages{tsMainPage, tsGradeQuery, tsSubList,  tsStudyTogether,
                                 tsList,     tsFilterTest, tsMockExam, tsShowImage};
@@ -198,6 +209,7 @@ void TfrmMain::FormCreate() {
     SetTrayIcon("A");
     KeyMap = LoadKeyMap();
     DriverInfo = LoadDriverInfo();
+    GradeOutbox::ResendInBackground();
 }
 
 void TfrmMain::FormShow() {
@@ -272,10 +284,38 @@ void TfrmMain::grpMainPageOpen() {
 void TfrmMain::grpSubExerciseItems0Click() {
     gbMainMenu->OpenGroup(grpSubExercise);
     ShowPage(tsMainPage);
+    TfrmSelectCarType dialog(DriverInfo, this);
+    connect(&dialog, &TfrmSelectCarType::ChoiceSaved, this, [this] {
+        DriverInfo = LoadDriverInfo();
+        UpdateTitle();
+    });
+    dialog.exec();
 }
 
 void TfrmMain::grpSubExerciseItems1Click() {
+    ShowChapterList();
     ShowPage(tsList);
+}
+
+void TfrmMain::ShowChapterList() {
+    ::ShowChapterList(*tsList, DriverInfo,
+                      [this](int tag, const QString& hint) { ListItemClick(tag, hint); });
+}
+
+void TfrmMain::ListItemClick(int tag, const QString& hint) {
+    if (!IsChapterHint(hint) ||
+        !LoadPractice(ChapterPracticeExtra(tag), PracticeMode::ChapterOrder))
+        return;
+    OpenPracticeSet(QStringLiteral("章节练习"),
+                    ModePathText(ChapterPathTitle(hint), QuestionCount(SubList)),
+                    &TfrmMain::grpSubExerciseItems1Click);
+}
+
+void TfrmMain::StartFilterPractice(const QString& extra, int order, const QString& caption) {
+    if (!LoadPractice(extra, order))
+        return;
+    OpenPracticeSet(QStringLiteral("专项练习"), ModePathText(caption, QuestionCount(SubList)),
+                    &TfrmMain::grpSubExerciseItems4Click);
 }
 
 void TfrmMain::StartPractice(const QString& mode, const QString& extra, int order) {
@@ -284,9 +324,16 @@ void TfrmMain::StartPractice(const QString& mode, const QString& extra, int orde
         gbMainMenu->SelectItem(ShownPageItem);
         return;
     }
-    PathItems = {QStringLiteral("【") + DriverInfo.SubCarTypeName + QStringLiteral("】"),
-                 ModePathText(mode, QuestionCount(SubList)), QString()};
+    OpenPracticeSet(ModePathText(mode, QuestionCount(SubList)), QString(), nullptr);
+}
+
+void TfrmMain::OpenPracticeSet(const QString& second, const QString& third,
+                               void (TfrmMain::*back)()) {
+    PathItems = {QStringLiteral("【") + DriverInfo.SubCarTypeName + QStringLiteral("】"), second,
+                 third};
     SetPathBar(PathItems);
+    if (back)
+        pbMainPath->SetItemAction(1, [this, back] { (this->*back)(); });
     ShowPage(tsSubList);
     tsSubList->FocusGrid();
 }
@@ -310,6 +357,7 @@ void TfrmMain::grpSubExerciseItems3Click() {
 }
 
 void TfrmMain::grpSubExerciseItems4Click() {
+    tsFilterTest->FillFilterGroups();
     ShowPage(tsFilterTest);
 }
 
@@ -332,7 +380,22 @@ void TfrmMain::grpMoreOptionItems0Click() {
 }
 
 void TfrmMain::grpMoreOptionItems4Click() {
+    tsGradeQuery->OpenPage();
     ShowPage(tsGradeQuery);
+}
+
+void TfrmMain::btnStartMockExamClick() {
+    if (LoadMockExamSubList())
+        OpenMockExam({SubList, SubIndex, DriverInfo, KeyMap, this,
+                      [this] { return LoadMockExamSubList(); }});
+}
+
+bool TfrmMain::LoadMockExamSubList() {
+    QWidget* owner = frmMockExam ? static_cast<QWidget*>(frmMockExam) : this;
+    if (!ComposeMockExamPaper(DriverInfo, SubList, owner))
+        return false;
+    SubIndex = 1;
+    return true;
 }
 
 void TfrmMain::grpMoreOptionItems5Click() {

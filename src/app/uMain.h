@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class GroupBar;
+class GradeQueryPage;
 class GroupBarGroup;
 class MainPage;
 class MockExamPage;
@@ -17,6 +18,8 @@ class QLabel;
 class QStackedWidget;
 class QToolButton;
 class QSystemTrayIcon;
+class TFilterPage;
+class TItemListPage;
 class TPage;
 class TPracticePage;
 class TQuery;
@@ -58,6 +61,11 @@ public:
     void grpMoreOptionItems0Click();
     void grpMoreOptionItems4Click();
     void grpMoreOptionItems5Click();
+    void btnStartMockExamClick();
+
+    // Draws a mock-exam paper into SubList and sets SubIndex to 1; false, with a message and
+    // SubList as it was, when the bank gives no question.
+    bool LoadMockExamSubList();
 
     // The practice set: loads the learner's questions narrowed by `Extra` in chapter order
     // (Order 1) or random order, resets the practice page and shows question 1; false, with
@@ -65,6 +73,12 @@ public:
     bool LoadPractice(const QString& Extra, int Order);
     // Replaces SubList by the rows of an open result and numbers the question grid for it.
     void LoadSubList(TQuery& DataSet);
+    // The chapter list on tsList; a click on a chapter opens its practice set.
+    void ShowChapterList();
+    // A click on a row of the item list: `tag` is the item's key, `hint` its hint.
+    void ListItemClick(int tag, const QString& hint);
+    // The special practice set of a chosen filter.
+    void StartFilterPractice(const QString& extra, int order, const QString& caption);
     // Keys reach the window before the focused control; true when the key was used.
     bool FormKeyDown(QKeyEvent& Key);
 
@@ -90,11 +104,11 @@ public:
     QFrame* pnlMain;
     QStackedWidget* pcMain;
     MainPage* tsMainPage;
-    TPage* tsGradeQuery;
+    GradeQueryPage* tsGradeQuery;
     TPracticePage* tsSubList;
     TPage* tsStudyTogether;
-    TPage* tsList;
-    TPage* tsFilterTest;
+    TItemListPage* tsList;
+    TFilterPage* tsFilterTest;
     MockExamPage* tsMockExam;
     TPage* tsShowImage;
     PathBar* pbMainPath;
@@ -112,6 +126,9 @@ private:
     void BuildMenu();
     void BuildPages();
     void StartPractice(const QString& mode, const QString& extra, int order);
+    // Shows the loaded set under the path "【car type】" > `second` > `third`; a click on
+    // `second` runs `back` when one is given.
+    void OpenPracticeSet(const QString& second, const QString& third, void (TfrmMain::*back)());
 
     // The navigation item highlighted when the page now shown was opened.
     QToolButton* ShownPageItem = nullptr;

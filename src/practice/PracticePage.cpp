@@ -3,9 +3,9 @@
 #include "app/Look.h"
 
 #include "data/MessageBox.h"
-#include "data/uDataModule.h"
 #include "data/uLoadDll.h"
 #include "data/uProc.h"
+#include "practice/AnswerRule.h"
 #include "practice/KeyRules.h"
 #include "practice/PlanBar.h"
 #include "practice/PracticeRules.h"
@@ -69,13 +69,6 @@ void FitPicturesInto(QTextEdit* edit) {
         cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
         cursor.setCharFormat(picture);
     }
-}
-
-// The data module's shared query; while no bank is open (no data module), a stand-in lets
-// the query helper report the missing connection instead of the page failing.
-TQuery& SharedQuery() {
-    static TQuery standIn;
-    return dmMain ? dmMain->adoqSub : standIn;
 }
 
 } // namespace
@@ -244,7 +237,7 @@ bool TPracticePage::LoadPractice(const QString& extra, int order) {
 }
 
 void TPracticePage::ShowSub(int index) {
-    if (index < 1 || index > QuestionCount(SubList))
+    if (!HasQuestion(SubList, index))
         return;
     const TSub& sub = SubList[index];
     reQuestion->clear();
@@ -315,16 +308,11 @@ void TPracticePage::FocusGrid() {
 }
 
 void TPracticePage::btnAClick(QPushButton* button) {
-    if (SubIndex < 1 || SubIndex > QuestionCount(SubList))
+    if (!HasQuestion(SubList, SubIndex))
         return;
-    TSub& sub = SubList[SubIndex];
     const QString answer = button->text();
-    sub.MyAnswer = answer;
+    const bool right = RecordAnswer(SharedQuery(), SubList[SubIndex], answer, CodeToStr);
     lblMyAnswer1->setText(answer);
-    const bool right = CodeToStr(sub.SubAnswer) == answer;
-    if (!right && ExecLocalSQL(SharedQuery(), SetWrongMarkSQL(sub.SubID, true),
-                               QStringLiteral("execute"), false))
-        sub.WrongMark = true;
     lblSubResultMark->setText(right ? QStringLiteral("√") : QStringLiteral("×"));
     lblSubResultMark->show();
     if (cbSoundHint->isChecked())
@@ -339,7 +327,7 @@ void TPracticePage::btnAClick(QPushButton* button) {
 }
 
 void TPracticePage::GoTo(int index) {
-    if (index < 1 || index > QuestionCount(SubList))
+    if (!HasQuestion(SubList, index))
         return;
     SubIndex = index;
     ShowSub(SubIndex);
@@ -356,15 +344,11 @@ void TPracticePage::btnNextClick() {
 }
 
 void TPracticePage::btnSetErrorClick() {
-    if (SubIndex < 1 || SubIndex > QuestionCount(SubList))
+    if (!HasQuestion(SubList, SubIndex))
         return;
-    TSub& sub = SubList[SubIndex];
     const bool markWrong = btnSetError->text() == SetErrorCaption;
-    if (ExecLocalSQL(SharedQuery(), SetWrongMarkSQL(sub.SubID, markWrong),
-                     QStringLiteral("execute"), false)) {
-        sub.WrongMark = markWrong;
+    if (SetWrongMark(SharedQuery(), SubList[SubIndex], markWrong))
         btnSetError->setText(markWrong ? RemoveErrorCaption : SetErrorCaption);
-    }
     FocusGrid();
 }
 

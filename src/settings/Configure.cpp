@@ -55,11 +55,16 @@ int ReadInteger(const QString& section, const QString& key, int fallback) {
 }
 
 void WriteString(const QString& section, const QString& key, const QString& value) {
+    WriteStrings(section, {{key, value}});
+}
+
+void WriteStrings(const QString& section, const QList<QPair<QString, QString>>& values) {
     const QString path = AppPaths::ConfigureFile();
     std::optional<IniDocument> document = ReadDocument(path);
     if (!document)
         return;
-    document->SetValue(section, key, value);
+    for (const auto& [key, value] : values)
+        document->SetValue(section, key, value);
     ReplaceDocument(path, *document);
 }
 

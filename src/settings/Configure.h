@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 // Configure.ini: a GBK INI file opened anew for every read and write; section and key
@@ -10,6 +12,9 @@ QString ReadString(const QString& section, const QString& key, const QString& fa
 int ReadInteger(const QString& section, const QString& key, int fallback);
 void WriteString(const QString& section, const QString& key, const QString& value);
 void WriteInteger(const QString& section, const QString& key, int value);
+// Writes several keys of one section, in order, in one replacement of the file: a crash
+// leaves all of them or none.
+void WriteStrings(const QString& section, const QList<QPair<QString, QString>>& values);
 } // namespace Configure
 
 struct TDriverInfo {

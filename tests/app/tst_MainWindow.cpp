@@ -12,6 +12,7 @@
 
 #include "PrivateTempFolder.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -135,6 +137,11 @@ private slots:
         };
         for (const auto& [item, page] : steps) {
             auto* button = window.findChild<QToolButton*>(item);
+            // 题库选择 opens its dialog modally; closing it keeps the page it showed.
+            QTimer::singleShot(0, [] {
+                if (QWidget* dialog = QApplication::activeModalWidget())
+                    dialog->close();
+            });
             button->click();
             QCOMPARE(CurrentPage(window), page);
             QCOMPARE(window.gbMainMenu->SelectedItem(), button);

@@ -54,6 +54,15 @@ private slots:
         QCOMPARE(grade.UseTime, 2700LL);
         QCOMPARE(grade.Mark, 100LL);
 
+        QVERIFY(grade.GradeKey.empty());
+        const auto keyed =
+            ParseCommand(InsertGradeCommand(id.toStdString(), name.toStdString(), 1, 90, "k-1"));
+        QVERIFY2(keyed.Ok, keyed.Error.c_str());
+        QCOMPARE(Q(std::get<InsertGrade>(keyed.Value).GradeKey), QString("k-1"));
+        QCOMPARE(Q(std::get<InsertGrade>(keyed.Value).EmpID), id);
+        QVERIFY(!ParseCommand("exec procInsertGrade '1','n',1,90,5").Ok);
+        QVERIFY(!ParseCommand("exec procInsertGrade '1','n',1,90,'k','x'").Ok);
+
         const auto select = ParseCommand(SelectGradeCommand(id.toStdString(), 95));
         QVERIFY2(select.Ok, select.Error.c_str());
         QCOMPARE(Q(std::get<SelectGrade>(select.Value).EmpID), id);

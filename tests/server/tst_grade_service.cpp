@@ -127,6 +127,28 @@ private slots:
         QCOMPARE(int(SelectRows(Port, id, 100).size()), 0);
     }
 
+    void gradeWithAKeyIsStoredOnceHoweverOftenSent() {
+        const std::string id = UniqueId();
+        const std::string key = id + "-4f1c";
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const auto answer =
+                PostCommand(Port, protocol::InsertGradeCommand(id, "k", 600, 93, key), "Execute");
+            QCOMPARE(answer.Status, 200);
+            QCOMPARE(J(answer.Body), J(json({{"rowsAffected", attempt == 0 ? 1 : 0}})));
+        }
+        // Grades without a key, and with another key, are all kept.
+        for (const std::string& other : {std::string(), key + "b", std::string()})
+            QCOMPARE(
+                PostCommand(Port, protocol::InsertGradeCommand(id, "k", 600, 93, other), "Execute")
+                    .Status,
+                200);
+        QCOMPARE(int(SelectRows(Port, id, 90).size()), 4);
+        const auto refused = PostCommand(
+            Port, protocol::InsertGradeCommand(id, "k", 600, 93, "bad key';--"), "Execute");
+        QCOMPARE(refused.Status, 400);
+        QCOMPARE(int(SelectRows(Port, id, 90).size()), 4);
+    }
+
     void emptySelectionIsSuccessWithNoRows() {
         const auto answer = PostCommand(Port, protocol::SelectGradeCommand(UniqueId(), 90), "Open");
         QCOMPARE(answer.Status, 200);

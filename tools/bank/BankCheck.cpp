@@ -5,6 +5,7 @@
 #include "data/GbkCodeCall.h"
 #include "data/PictureFiles.h"
 #include "data/uLoadDll.h"
+#include "exam/PaperRules.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -167,24 +168,17 @@ Pools PoolsOf(const Bank& bank) {
 // each chapter and form then has to draw from.
 Paper ComposePaper(SqlCipherConnection& db, const Pools& pools, int carType, int area) {
     Paper paper{carType, area, {}, {}};
-    const QString countQuery =
-        QStringLiteral("select ChapterID,CardTypeIDCount%1 as CardTypeIDCount from Chapter "
-                       "where (CarTypeSubID = -1 and AreaSubID = -1) or (CarTypeSubID = %1)"
-                       "or (AreaSubID = %2) order by ChapterID")
-            .arg(carType)
-            .arg(area);
     TQuery counts;
-    if (!db.Exec(countQuery, &counts)) {
+    if (!db.Exec(PaperCountSQL(carType, area), &counts)) {
         paper.Failure = db.LastError();
         return paper;
     }
-    for (const QVariantList& row : counts.Rows) {
-        const qlonglong chapter = row[0].toLongLong();
-        const int count = row[1].toInt() + (area == 1 && chapter == 1 ? 5 : 0);
-        paper.Draws.append({chapter, TrueFalseForm, count * 3 / 5,
+    for (const TChapterCount& entry : ChapterCounts(counts, area)) {
+        const qlonglong chapter = entry.ChapterID;
+        paper.Draws.append({chapter, TrueFalseForm, FormOneDraw(entry.Count),
                             int(pools.value({chapter, TrueFalseForm}).size())});
-        paper.Draws.append(
-            {chapter, ChoiceForm, count * 2 / 5, int(pools.value({chapter, ChoiceForm}).size())});
+        paper.Draws.append({chapter, ChoiceForm, FormTwoDraw(entry.Count),
+                            int(pools.value({chapter, ChoiceForm}).size())});
     }
     return paper;
 }

@@ -1,0 +1,14 @@
+#pragma once
+
+
+// Shared pieces of the benchmark programs.
+namespace BenchSupport {
+
+constexpr int QuestionTotal = 10000;
+
+// Replaces the questions of the open bank (dmMain) by 10,000 generated ones: chapters 1–14
+// in turn, every third question true/false (form 1), the others choice questions (form 2),
+// every tenth filed in a second chapter as well. False when a statement failed.
+bool GenerateBank();
+
+} // namespace BenchSupport
