@@ -33,7 +33,7 @@ QString RufflePage(const QString& playerUrl, const QString& movieUrl) {
 <script>
 const pageFetch = window.fetch.bind(window);
 window.fetch = (input, init) => {
-  const url = new URL(typeof input === 'string' ? input : input.url, document.baseURI);
+  const url = new URL(input instanceof Request ? input.url : String(input), document.baseURI);
   if (url.protocol !== 'file:') return pageFetch(input, init);
   return new Promise((resolve, reject) => {
     const request = new XMLHttpRequest();
