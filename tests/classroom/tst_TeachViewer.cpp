@@ -18,6 +18,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 class TestTeachViewer : public QObject {
     Q_OBJECT
@@ -145,6 +147,32 @@ private slots:
         Click("btnNextPage");
         QVERIFY(Control<QLabel>("GifImg0")->movie());
         QVERIFY(!Control("SwfImg0"));
+    }
+
+    void aFlashLessonPlaysInRuffleAndItsFramesAdvance() {
+        if (!RuffleInstalled())
+            QSKIP("Ruffle is not installed beside the program (scripts/setup-ruffle.sh)");
+        QVERIFY(Viewer().LoadTeachItems(32));
+        auto* film = Control<TFlashSlot>("SwfImg0");
+        QVERIFY(film && film->View());
+        // The stage as the player drew it, read twice a while apart.
+        const auto stage = [film] {
+            QVariant result;
+            bool done = false;
+            film->View()->page()->runJavaScript(
+                "(() => { const p = document.querySelector('ruffle-player');"
+                " const c = p && p.shadowRoot && p.shadowRoot.querySelector('canvas');"
+                " return c && p.metadata ? c.toDataURL() : ''; })()",
+                [&](const QVariant& value) {
+                    result = value;
+                    done = true;
+                });
+            QTest::qWaitFor([&] { return done; }, 10000);
+            return result.toString();
+        };
+        QString first;
+        QTRY_VERIFY_WITH_TIMEOUT(!(first = stage()).isEmpty(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(stage() != first, 10000);
     }
 
     void entriesWithoutItemsOrFilesGiveANotice() {
