@@ -115,6 +115,17 @@ private slots:
         QVERIFY(Control<QTextEdit>("TxtImg0")->toPlainText().contains(QStringLiteral("科目二")));
     }
 
+    void anotherCatalogueReplacesRowsUnderThePointer() {
+        Open("grpDriveTeachItems0");
+        auto* row = Control<QLabel>("ListImg0");
+        QTest::mouseMove(row, row->rect().center());
+        QTRY_VERIFY(row->underMouse());
+        Open("grpDriveTeachItems1");
+        QCOMPARE(CurrentPage(), QStringLiteral("tsList"));
+        QVERIFY(Control("ListImg6"));
+        QVERIFY(!Control("ListImg7"));
+    }
+
     void metersAreComposedAsPictureAndLinePerLamp() {
         Open("grpDriveTeachItems4");
         auto* text = Control<QTextEdit>("TxtImg0");
