@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
   libqt6svg6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libsqlcipher-dev sqlcipher libcpp-httplib-dev nlohmann-json3-dev libssl-dev libpq-dev libsqlite3-dev
-  postgresql libbenchmark-dev python3-yaswfp
+  postgresql libbenchmark-dev python3-yaswfp npm
   fonts-noto-cjk xvfb xauth x11-utils xdotool imagemagick espeak-ng sox curl procps
   openbox trayer
 )
@@ -18,12 +18,13 @@ for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The Flash player of the classroom comes from the npm registry.
+bash "$(dirname "$0")/setup-ruffle.sh"

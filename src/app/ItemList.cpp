@@ -202,7 +202,9 @@ void TItemListPage::FreeListItems() {
 
 bool TItemListPage::eventFilter(QObject* watched, QEvent* event) {
     const int index = ListItemIndex(watched->objectName());
-    if (index < 0 || index >= Items.size() || !Items[index].ItemPanel)
+    // An item being destroyed (its picture already gone) takes no more events: hiding its
+    // panel under the pointer sends one.
+    if (index < 0 || index >= Items.size() || !Items[index].ItemPanel || !Items[index].ItemImage)
         return TPage::eventFilter(watched, event);
     const TDirectoryList& entry = Items[index];
     const bool used = Tiles ? TileEvent(watched, event, entry) : RowEvent(watched, event, entry);

@@ -7,6 +7,8 @@
 #include "app/Look.h"
 #include "app/StudyTogetherPage.h"
 #include "app/Version.h"
+#include "classroom/TeachCatalogue.h"
+#include "classroom/TeachViewer.h"
 #include "data/MessageBox.h"
 #include "data/uDataModule.h"
 #include "data/uProc.h"
@@ -72,13 +74,13 @@ const NavigationItem kMoreOptionItems[] = {
     {"键盘设置", "nav_keyboard", &TfrmMain::grpMoreOptionItems5Click},
 };
 const NavigationItem kDriveTeachItems[] = {
-    {"交通法规", "nav_traffic_rules", &TfrmMain::grpDriveTeachItemsClick},
-    {"交通标志", "nav_traffic_signs", &TfrmMain::grpDriveTeachItemsClick},
-    {"交警手势", "nav_police_gestures", &TfrmMain::grpDriveTeachItemsClick},
-    {"事故图解", "nav_accident", &TfrmMain::grpDriveTeachItemsClick},
-    {"仪表图解", "nav_meter", &TfrmMain::grpDriveTeachItemsClick},
-    {"评判标准", "nav_judge", &TfrmMain::grpDriveTeachItemsClick},
-    {"动画讲解", "nav_animation", &TfrmMain::grpDriveTeachItemsClick},
+    {"交通法规", "nav_traffic_rules", &TfrmMain::grpDriveTeachItems0Click},
+    {"交通标志", "nav_traffic_signs", &TfrmMain::grpDriveTeachItems1Click},
+    {"交警手势", "nav_police_gestures", &TfrmMain::grpDriveTeachItems2Click},
+    {"事故图解", "nav_accident", &TfrmMain::grpDriveTeachItems3Click},
+    {"仪表图解", "nav_meter", &TfrmMain::grpDriveTeachItems4Click},
+    {"评判标准", "nav_judge", &TfrmMain::grpDriveTeachItems5Click},
+    {"动画讲解", "nav_animation", &TfrmMain::grpDriveTeachItems6Click},
 };
 const NavigationItem kSubExerciseItems[] = {
     {"题库选择", "nav_bank", &TfrmMain::grpSubExerciseItems0Click},
@@ -197,7 +199,10 @@ void TfrmMain::BuildPages() {
     tsMockExam = new MockExamPage;
     connect(tsMockExam->btnStartMockExam, &QPushButton::clicked, this,
             &TfrmMain::btnStartMockExamClick);
-    tsShowImage = new TPage("tsShowImage", QStringLiteral("显示图像"));
+    tsShowImage = new TTeachViewer;
+    tsShowImage->Activate = [this] { ShowPage(tsShowImage); };
+    Classroom = std::make_unique<TTeachCatalogue>(*tsList, *tsShowImage,
+                                                  [this](QWidget* page) { ShowPage(page); });
     const QList<QWidget*> pages{tsMainPage, tsGradeQuery, tsSubList,  tsStudyTogether,
                                 tsList,     tsFilterTest, tsMockExam, tsShowImage};
     for (QWidget* page : pages)
@@ -297,6 +302,7 @@ void TfrmMain::grpMainPageOpen() {
 }
 
 void TfrmMain::grpSubExerciseItems0Click() {
+    FreeShowImageItems();
     gbMainMenu->OpenGroup(grpSubExercise);
     ShowPage(tsMainPage);
     TfrmSelectCarType dialog(DriverInfo, this);
@@ -308,6 +314,7 @@ void TfrmMain::grpSubExerciseItems0Click() {
 }
 
 void TfrmMain::grpSubExerciseItems1Click() {
+    FreeShowImageItems();
     ShowChapterList();
     ShowPage(tsList);
 }
@@ -318,8 +325,9 @@ void TfrmMain::ShowChapterList() {
 }
 
 void TfrmMain::ListItemClick(int tag, const QString& hint) {
-    if (!IsChapterHint(hint) ||
-        !LoadPractice(ChapterPracticeExtra(tag), PracticeMode::ChapterOrder))
+    if (!IsChapterHint(hint))
+        return Classroom->RowClick(tag);
+    if (!LoadPractice(ChapterPracticeExtra(tag), PracticeMode::ChapterOrder))
         return;
     OpenPracticeSet(QStringLiteral("章节练习"),
                     ModePathText(ChapterPathTitle(hint), QuestionCount(SubList)),
@@ -362,32 +370,59 @@ void TfrmMain::LoadSubList(TQuery& DataSet) {
 }
 
 void TfrmMain::grpSubExerciseItems2Click() {
+    FreeShowImageItems();
     StartPractice(QStringLiteral("顺序练习"), PracticeMode::AllQuestions,
                   PracticeMode::ChapterOrder);
 }
 
 void TfrmMain::grpSubExerciseItems3Click() {
+    FreeShowImageItems();
     StartPractice(QStringLiteral("随机练习"), PracticeMode::AllQuestions,
                   PracticeMode::RandomOrder);
 }
 
 void TfrmMain::grpSubExerciseItems4Click() {
+    FreeShowImageItems();
     tsFilterTest->FillFilterGroups();
     ShowPage(tsFilterTest);
 }
 
 void TfrmMain::grpSubExerciseItems5Click() {
+    FreeShowImageItems();
     StartPractice(QStringLiteral("错题练习"), PracticeMode::WrongQuestions,
                   PracticeMode::ChapterOrder);
 }
 
 void TfrmMain::grpSubExerciseItems6Click() {
+    FreeShowImageItems();
     tsMockExam->lblMockExamCarType->setText(MockExamCarTypeText(DriverInfo));
     ShowPage(tsMockExam);
 }
 
-void TfrmMain::grpDriveTeachItemsClick() {
-    ShowPage(tsList);
+void TfrmMain::grpDriveTeachItems0Click() {
+    Classroom->EntryClick(0);
+}
+void TfrmMain::grpDriveTeachItems1Click() {
+    Classroom->EntryClick(1);
+}
+void TfrmMain::grpDriveTeachItems2Click() {
+    Classroom->EntryClick(2);
+}
+void TfrmMain::grpDriveTeachItems3Click() {
+    Classroom->EntryClick(3);
+}
+void TfrmMain::grpDriveTeachItems4Click() {
+    Classroom->EntryClick(4);
+}
+void TfrmMain::grpDriveTeachItems5Click() {
+    Classroom->EntryClick(5);
+}
+void TfrmMain::grpDriveTeachItems6Click() {
+    Classroom->EntryClick(6);
+}
+
+void TfrmMain::FreeShowImageItems() {
+    tsShowImage->FreeShowImageItems();
 }
 
 void TfrmMain::StartVersionCheck(int mode) {
@@ -399,10 +434,12 @@ void TfrmMain::StartVersionCheck(int mode) {
 }
 
 void TfrmMain::grpMoreOptionItems0Click() {
+    FreeShowImageItems();
     ShowPage(tsStudyTogether);
 }
 
 void TfrmMain::grpMoreOptionItems4Click() {
+    FreeShowImageItems();
     tsGradeQuery->OpenPage();
     ShowPage(tsGradeQuery);
 }

@@ -10,6 +10,8 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include <memory>
+
 class GroupBar;
 class GradeQueryPage;
 class GroupBarGroup;
@@ -29,6 +31,8 @@ class TItemListPage;
 class TPage;
 class TPracticePage;
 class TQuery;
+class TTeachCatalogue;
+class TTeachViewer;
 class TWebPanel;
 
 // The window caption: "Veltrano助手V1.4（" + car type name and description + "）【" + area + "】".
@@ -64,7 +68,15 @@ public:
     void grpSubExerciseItems4Click();
     void grpSubExerciseItems5Click();
     void grpSubExerciseItems6Click();
-    void grpDriveTeachItemsClick();
+    void grpDriveTeachItems0Click();
+    void grpDriveTeachItems1Click();
+    void grpDriveTeachItems2Click();
+    void grpDriveTeachItems3Click();
+    void grpDriveTeachItems4Click();
+    void grpDriveTeachItems5Click();
+    void grpDriveTeachItems6Click();
+    // Destroys the controls of the teaching viewer; navigation entries call it first.
+    void FreeShowImageItems();
     void grpMoreOptionItems0Click();
     void grpMoreOptionItems2Click();
     void grpMoreOptionItems3Click();
@@ -149,7 +161,7 @@ public:
     TItemListPage* tsList;
     TFilterPage* tsFilterTest;
     MockExamPage* tsMockExam;
-    TPage* tsShowImage;
+    TTeachViewer* tsShowImage;
     PathBar* pbMainPath;
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* pmIcon;
@@ -174,6 +186,8 @@ private:
 
     // The navigation item highlighted when the page now shown was opened.
     QToolButton* ShownPageItem = nullptr;
+    // The driving classroom's entries.
+    std::unique_ptr<TTeachCatalogue> Classroom;
 };
 
 // The main window of the run; null while none exists.

@@ -134,7 +134,7 @@ private slots:
         window.show();
         const QList<QPair<QString, QString>> steps{
             {"grpSubExerciseItems1", "tsList"},         {"grpSubExerciseItems4", "tsFilterTest"},
-            {"grpSubExerciseItems0", "tsMainPage"},     {"grpDriveTeachItems3", "tsList"},
+            {"grpSubExerciseItems0", "tsMainPage"},     {"grpDriveTeachItems3", "tsShowImage"},
             {"grpMoreOptionItems0", "tsStudyTogether"}, {"grpMoreOptionItems4", "tsGradeQuery"},
         };
         for (const auto& [item, page] : steps) {
