@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
   libqt6svg6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libsqlcipher-dev sqlcipher libcpp-httplib-dev nlohmann-json3-dev libssl-dev libpq-dev libsqlite3-dev
-  postgresql libbenchmark-dev python3-yaswfp npm
+  postgresql libbenchmark-dev python3-yaswfp
   fonts-noto-cjk xvfb xauth x11-utils xdotool imagemagick espeak-ng sox curl procps
   openbox trayer
 )
@@ -17,6 +17,8 @@ missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+# npm may come with another Node.js package than Debian's, whose npm would conflict with it.
+command -v npm >/dev/null || missing+=(npm)
 
 if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""

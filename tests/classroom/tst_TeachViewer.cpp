@@ -178,7 +178,8 @@ private slots:
                     result = value;
                     done = true;
                 });
-            QTest::qWaitFor([&] { return done; }, 10000);
+            if (!QTest::qWaitFor([&] { return done; }, 10000))
+                return QString();
             return result.toString();
         };
         QString first;
