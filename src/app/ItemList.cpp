@@ -1,5 +1,7 @@
 #include "app/ItemList.h"
 
+#include "app/Look.h"
+
 #include "data/uProc.h"
 
 #include <QEvent>
@@ -24,12 +26,6 @@ void SetBackground(QWidget* widget, const QColor& colour) {
     colours.setColor(QPalette::Window, colour);
     widget->setPalette(colours);
     widget->setAutoFillBackground(true);
-}
-
-QFont CaptionFont() {
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSize(11);
-    return font;
 }
 
 // Name, tag and hint of one control of item `index`.
@@ -121,7 +117,7 @@ void TItemListPage::StartList(int itemCount, bool tiles, TListItemClick onClick)
 
 QLabel* TItemListPage::MakeCaption(QWidget* parent, const TDirectoryList& item, int index) {
     auto* label = new QLabel(item.ItemCaption, parent);
-    label->setFont(CaptionFont());
+    label->setFont(Look::SongPointFont(11));
     QPalette colours = label->palette();
     colours.setColor(QPalette::WindowText, kCaptionColour);
     label->setPalette(colours);

@@ -12,6 +12,13 @@ QFont SongFont(int pixels, bool bold) {
     return font;
 }
 
+QFont SongPointFont(int points, bool bold) {
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSize(points);
+    font.setBold(bold);
+    return font;
+}
+
 void Paint(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, colour);

@@ -22,6 +22,8 @@ inline constexpr QColor PageColour(0xFF, 0xFF, 0xFF);
 
 // 宋体 at a pixel height (the design's sizes are pixels, not points).
 QFont SongFont(int pixels, bool bold = false);
+// The same face sized in points, for texts that follow the screen's resolution.
+QFont SongPointFont(int points, bool bold = false);
 
 // Fills the widget's background, and the base of its text areas, with one colour.
 void Paint(QWidget* widget, const QColor& colour);

@@ -1,19 +1,12 @@
 #include "app/StudyTogetherPage.h"
 
+#include "app/Look.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 
-namespace {
-
-QFont SongFont(bool bold) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(16);
-    font.setBold(bold);
-    return font;
-}
-
-} // namespace
+namespace {} // namespace
 
 QString StudyTogetherText() {
     return QStringLiteral(
@@ -45,7 +38,7 @@ TStudyTogetherPage::TStudyTogetherPage(QWidget* parent)
     titleBar->setPalette(colours);
     lblTitle = new QLabel(QStringLiteral("软件说明："), titleBar);
     lblTitle->setObjectName("lblStudyTogetherTitle");
-    lblTitle->setFont(SongFont(true));
+    lblTitle->setFont(Look::SongFont(16, true));
     lblTitle->move(16, 11);
     lblTitle->adjustSize();
 
@@ -54,6 +47,6 @@ TStudyTogetherPage::TStudyTogetherPage(QWidget* parent)
     reDescription->setGeometry(36, 85, 760, 481);
     reDescription->setFrameShape(QFrame::NoFrame);
     reDescription->setReadOnly(true);
-    reDescription->setFont(SongFont(false));
+    reDescription->setFont(Look::SongFont(16, false));
     reDescription->setPlainText(StudyTogetherText());
 }

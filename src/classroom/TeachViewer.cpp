@@ -1,5 +1,7 @@
 #include "classroom/TeachViewer.h"
 
+#include "app/Look.h"
+
 #include "classroom/FlashSlot.h"
 #include "classroom/TeachRules.h"
 #include "data/PictureFiles.h"
@@ -31,13 +33,6 @@ const QString kMeterCategory = QStringLiteral("仪表图解");
 // free the slots this loop is working on.
 void LetWindowPaint() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-QFont SongFont(int points, bool bold = false) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSize(points);
-    font.setBold(bold);
-    return font;
 }
 
 // The content file of an item from its category's library; empty when the category names
@@ -102,7 +97,7 @@ TTeachViewer::TTeachViewer(QWidget* parent)
     lblPage->setObjectName(QStringLiteral("lblPage"));
     lblPage->setGeometry(366, 550, 80, 14);
     lblPage->setAlignment(Qt::AlignCenter);
-    lblPage->setFont(SongFont(9, true));
+    lblPage->setFont(Look::SongPointFont(9, true));
     lblPage->setStyleSheet(QStringLiteral("color: red"));
     lblPage->setText(QStringLiteral("1/1"));
     lblNoItems->setObjectName(QStringLiteral("lblNoItems"));
@@ -168,7 +163,7 @@ void TTeachViewer::BuildSlots(quint32 id) {
             slot.ImageLbl->setGeometry(TeachCaptionRect(layout, i));
             slot.ImageLbl->setAlignment(Qt::AlignCenter);
             slot.ImageLbl->setWordWrap(true);
-            slot.ImageLbl->setFont(SongFont(11));
+            slot.ImageLbl->setFont(Look::SongPointFont(11));
             slot.ImageLbl->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255)"));
             slot.ImageLbl->show();
         }

@@ -1,5 +1,7 @@
 #include "exam/GradeQueryPage.h"
 
+#include "app/Look.h"
+
 #include "data/MessageBox.h"
 #include "data/TQuery.h"
 #include "data/uProc.h"
@@ -22,13 +24,6 @@
 namespace {
 
 const QString QueryGrade = QStringLiteral("QueryGrade");
-
-QFont SongFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 template <typename T> T* Place(T* control, const char* name, int x, int y) {
     control->setObjectName(QString::fromLatin1(name));
@@ -56,7 +51,7 @@ QString Quoted(const QString& text) {
 
 GradeQueryPage::GradeQueryPage(QWidget* parent)
     : TPage(QStringLiteral("tsGradeQuery"), QStringLiteral("成绩查询"), parent) {
-    setFont(SongFont(14, false));
+    setFont(Look::SongFont(14, false));
     BuildControls();
 }
 
@@ -68,7 +63,7 @@ void GradeQueryPage::BuildControls() {
     strip->setFrameShape(QFrame::Box);
     SetColors(strip, QColor(0, 0, 0), QColor(237, 247, 245));
     Place(new QLabel(QStringLiteral("理论学科模拟考试成绩"), strip), "lblQueryTitle", 320, 11)
-        ->setFont(SongFont(16, true));
+        ->setFont(Look::SongFont(16, true));
 
     auto* band = new QWidget(this);
     band->setObjectName("pnlGradeQuery1");
@@ -82,10 +77,10 @@ void GradeQueryPage::BuildControls() {
     cbMark->resize(50, 22);
     for (int mark = 90; mark <= 100; ++mark)
         cbMark->addItem(QString::number(mark));
-    cbMark->setFont(SongFont(14, true));
+    cbMark->setFont(Look::SongFont(14, true));
     SetColors(cbMark, navy, QColor());
     QLabel* lblMark = Place(new QLabel(QStringLiteral("分数以上的成绩"), band), "lblMark", 484, 62);
-    lblMark->setFont(SongFont(14, true));
+    lblMark->setFont(Look::SongFont(14, true));
     SetColors(lblMark, navy, QColor());
     btnQuery = Place(new QPushButton(QStringLiteral("查 询"), band), "btnQuery", 638, 50);
     btnQuery->resize(100, 35);
@@ -123,7 +118,7 @@ void GradeQueryPage::BuildControls() {
     connect(tbEnd, &QToolButton::clicked, this, &GradeQueryPage::tbEndClick);
     cbQueryPage = Place(new QComboBox(this), "cbQueryPage", 411, 567);
     cbQueryPage->resize(70, 22);
-    cbQueryPage->setFont(SongFont(14, true));
+    cbQueryPage->setFont(Look::SongFont(14, true));
     SetColors(cbQueryPage, navy, QColor());
     connect(cbQueryPage, &QComboBox::activated, this, &GradeQueryPage::cbQueryPageChange);
     Place(new QLabel(QStringLiteral("页"), this), "lblQueryPage", 489, 571);

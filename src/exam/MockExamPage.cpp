@@ -1,5 +1,7 @@
 #include "exam/MockExamPage.h"
 
+#include "app/Look.h"
+
 #include "data/MessageBox.h"
 #include "data/uProc.h"
 #include "exam/MockExamRules.h"
@@ -43,18 +45,11 @@ QString TableRow(const QString& chapter, const QStringList& shares, const QFontM
     return row;
 }
 
-QFont SongFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
 QLabel* PageLabel(QWidget* parent, const QString& name, const QString& text, int x, int y) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->move(x, y);
-    label->setFont(SongFont(14, false));
+    label->setFont(Look::SongFont(14, false));
     return label;
 }
 
@@ -131,12 +126,12 @@ MockExamPage::MockExamPage(QWidget* parent)
                                        "border: 1px solid rgb(160, 160, 160); }"));
     QLabel* hintLabel =
         PageLabel(hint, "lblMockExamHint", QStringLiteral("考试大纲中规定的各章节比例："), 16, 11);
-    hintLabel->setFont(SongFont(16, true));
+    hintLabel->setFont(Look::SongFont(16, true));
 
-    const QStringList header = MockExamProportionRows(QFontMetrics(SongFont(14, true)));
-    const QStringList rows = MockExamProportionRows(QFontMetrics(SongFont(14, false)));
+    const QStringList header = MockExamProportionRows(QFontMetrics(Look::SongFont(14, true)));
+    const QStringList rows = MockExamProportionRows(QFontMetrics(Look::SongFont(14, false)));
     QLabel* title = PageLabel(this, "lbllblMockExamTitle", header[0], 32, 254);
-    title->setFont(SongFont(14, true));
+    title->setFont(Look::SongFont(14, true));
     for (int row = 1; row < rows.size(); ++row)
         PageLabel(this, QStringLiteral("lblMockExam%1").arg(row), rows[row], 32,
                   286 + 24 * (row - 1));
@@ -144,5 +139,5 @@ MockExamPage::MockExamPage(QWidget* parent)
     btnStartMockExam = new QPushButton(QStringLiteral("开始答题"), this);
     btnStartMockExam->setObjectName("btnStartMockExam");
     btnStartMockExam->setGeometry(507, 72, 140, 50);
-    btnStartMockExam->setFont(SongFont(14, false));
+    btnStartMockExam->setFont(Look::SongFont(14, false));
 }

@@ -1,5 +1,7 @@
 #include "exam/uConfirmRefer.h"
 
+#include "app/Look.h"
+
 #include "data/TQuery.h"
 #include "data/uProc.h"
 #include "exam/GradeOutbox.h"
@@ -19,13 +21,6 @@ namespace {
 const QString SubmitCaption = QStringLiteral("确认交卷");
 const QString CloseCaption = QStringLiteral("关 闭");
 
-QFont BoldFont(int pixels) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixels);
-    font.setBold(true);
-    return font;
-}
-
 QWidget* Band(QWidget* parent, const char* name, int top, int height, const QColor& color) {
     auto* panel = new QWidget(parent);
     panel->setObjectName(QString::fromLatin1(name));
@@ -42,7 +37,7 @@ QLabel* BandLabel(QWidget* parent, const char* name, int x, int y, int pixels,
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->move(x, y);
-    label->setFont(BoldFont(pixels));
+    label->setFont(Look::SongFont(pixels, true));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);
@@ -79,7 +74,7 @@ TfrmConfirmRefer::TfrmConfirmRefer(TfrmMockExam& exam) : QDialog(nullptr), Exam(
     btnCancel = new QPushButton(pnl4);
     btnCancel->setObjectName("btnCancel");
     for (QPushButton* button : {btnOK, btnCancel}) {
-        button->setFont(BoldFont(19));
+        button->setFont(Look::SongFont(19, true));
         button->setAutoDefault(false);
     }
     // The confirmation face.

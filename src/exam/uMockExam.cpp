@@ -1,5 +1,7 @@
 #include "exam/uMockExam.h"
 
+#include "app/Look.h"
+
 #include "data/MessageBox.h"
 #include "data/uLoadDll.h"
 #include "data/uProc.h"
@@ -25,13 +27,6 @@ namespace {
 
 int CountdownTickMs = 1000;
 
-QFont SongFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
 void SetTextColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, color);
@@ -55,7 +50,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x,
                   bool bold, const QColor& color = QColor(0, 0, 0)) {
     QLabel* label = Named(new QLabel(text, parent), name);
     label->move(x, y);
-    label->setFont(SongFont(pixels, bold));
+    label->setFont(Look::SongFont(pixels, bold));
     SetTextColor(label, color);
     return label;
 }
@@ -64,17 +59,14 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
                         int pixels) {
     QPushButton* button = Named(new QPushButton(caption, parent), name);
     button->setGeometry(geometry);
-    button->setFont(SongFont(pixels, true));
+    button->setFont(Look::SongFont(pixels, true));
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 
 // The prompt line's look while answering and in the review.
 void SetPromptFont(QLabel* label, bool review) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSize(review ? 11 : 9);
-    font.setBold(review);
-    label->setFont(font);
+    label->setFont(Look::SongPointFont(review ? 11 : 9, review));
     SetTextColor(label, review ? QColor(0, 0, 255) : QColor(0, 0, 0));
 }
 
@@ -99,7 +91,7 @@ TfrmMockExam::TfrmMockExam(const TExamSession& session) : QWidget(nullptr), Sess
     // No title bar, a taskbar button of its own, in front of every other window.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setWindowTitle(QStringLiteral("驾驶员科目一考试"));
-    setFont(SongFont(14, false));
+    setFont(Look::SongFont(14, false));
     setFocusPolicy(Qt::StrongFocus);
     SetBackground(this, QColor(255, 255, 255));
     resize(1022, 736);
@@ -163,7 +155,7 @@ void TfrmMockExam::BuildExamPanel() {
     reQuestion = Named(new QTextEdit(pnlMockExam), "reQuestion");
     reQuestion->setReadOnly(true);
     reQuestion->setFrameShape(QFrame::NoFrame);
-    reQuestion->setFont(SongFont(16, true));
+    reQuestion->setFont(Look::SongFont(16, true));
     reQuestion->setFocusPolicy(Qt::NoFocus);
     pnlMockExamPic = Named(new QWidget(pnlMockExam), "pnlMockExamPic");
     imgSubPic = Named(new QLabel(pnlMockExamPic), "imgSubPic");

@@ -1,5 +1,7 @@
 #include "practice/uSelectCarType.h"
 
+#include "app/Look.h"
+
 #include "app/RadioGroup.h"
 #include "data/MessageBox.h"
 #include "data/TQuery.h"
@@ -72,13 +74,8 @@ TfrmSelectCarType::TfrmSelectCarType(const TDriverInfo& current, QWidget* parent
     setObjectName("frmSelectCarType");
     setWindowTitle(QStringLiteral("车型选择"));
     setFixedSize(510, 240);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    setFont(font);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(237, 247, 245));
-    setPalette(colours);
-    setAutoFillBackground(true);
+    setFont(Look::SongFont(12));
+    Look::Paint(this, QColor(237, 247, 245));
 
     QFrame* carTypes = MakePanel(this, "pnlCarType", QRect(21, 21, 460, 92));
     rgSelectCarType =
