@@ -71,14 +71,6 @@ BENCHMARK(ComposePaperSample)->Unit(benchmark::kMillisecond);
 BENCHMARK(PaperStatementGenerated)->Unit(benchmark::kMillisecond);
 BENCHMARK(ComposePaperGenerated)->Unit(benchmark::kMillisecond);
 
-std::unique_ptr<TdmMain> OpenBank(const QString& folder) {
-    AppPaths::SetDataFolder(folder);
-    QFile::copy(QCoreApplication::applicationDirPath() + "/DriveDB.db", folder + "/DriveDB.db");
-    auto bank = std::make_unique<TdmMain>();
-    bank->DataModuleCreate(AppPaths::BankFile());
-    return bank;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -89,8 +81,8 @@ int main(int argc, char** argv) {
     LoadLibraries();
 
     QTemporaryDir sampleFolder, generatedFolder;
-    const auto sample = OpenBank(sampleFolder.path());
-    const auto generated = OpenBank(generatedFolder.path());
+    const auto sample = OpenSampleBankCopy(sampleFolder.path());
+    const auto generated = OpenSampleBankCopy(generatedFolder.path());
     dmMain = generated.get();
     if (!sample->Connected() || !generated->Connected() || !GenerateBank()) {
         std::fprintf(stderr, "could not open or generate the banks\n");

@@ -7,6 +7,7 @@
 #include "data/uProc.h"
 #include "practice/ChapterList.h"
 #include "settings/AppPaths.h"
+#include "support/BenchSupport.h"
 #include "support/RatioReporter.h"
 
 #include <QApplication>
@@ -89,17 +90,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 
-    QTemporaryDir folder;
-    AppPaths::SetDataFolder(folder.path());
-    QFile::copy(QCoreApplication::applicationDirPath() + "/DriveDB.db",
-                folder.path() + "/DriveDB.db");
     const QStringList missing = LoadLibraries();
     if (!missing.isEmpty())
         std::fprintf(stderr, "missing: %s\n", qPrintable(missing.join(", ")));
-    TdmMain dataModule;
-    dmMain = &dataModule;
-    dataModule.DataModuleCreate(AppPaths::BankFile());
-    if (!dataModule.Connected()) {
+    QTemporaryDir folder;
+    const auto dataModule = BenchSupport::OpenSampleBankCopy(folder.path());
+    dmMain = dataModule.get();
+    if (!dataModule->Connected()) {
         std::fprintf(stderr, "could not open the sample bank\n");
         return 1;
     }

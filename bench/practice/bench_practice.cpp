@@ -81,17 +81,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 
-    QTemporaryDir folder;
-    AppPaths::SetDataFolder(folder.path());
-    QFile::copy(QCoreApplication::applicationDirPath() + "/DriveDB.db",
-                folder.path() + "/DriveDB.db");
     const QStringList missing = LoadLibraries();
     if (!missing.isEmpty())
         std::fprintf(stderr, "missing: %s\n", qPrintable(missing.join(", ")));
-    TdmMain dataModule;
-    dmMain = &dataModule;
-    dataModule.DataModuleCreate(AppPaths::BankFile());
-    if (!dataModule.Connected() || !GenerateBank()) {
+    QTemporaryDir folder;
+    const auto dataModule = OpenSampleBankCopy(folder.path());
+    dmMain = dataModule.get();
+    if (!dataModule->Connected() || !GenerateBank()) {
         std::fprintf(stderr, "could not generate the bank\n");
         return 1;
     }

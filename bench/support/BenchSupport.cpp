@@ -1,7 +1,11 @@
 #include "support/BenchSupport.h"
 
-#include "support/FixtureBank.h"
 #include "data/uDataModule.h"
+#include "settings/AppPaths.h"
+#include "support/FixtureBank.h"
+
+#include <QCoreApplication>
+#include <QFile>
 
 #include <QStringList>
 
@@ -33,6 +37,14 @@ bool GenerateBank() {
             questions.append(GeneratedQuestion(++id, subID, 1 + (subID / 10) % 7));
     }
     return FixtureBank::ReplaceQuestions(dmMain->adocLocal(), questions);
+}
+
+std::unique_ptr<TdmMain> OpenSampleBankCopy(const QString& folder) {
+    AppPaths::SetDataFolder(folder);
+    QFile::copy(QCoreApplication::applicationDirPath() + "/DriveDB.db", folder + "/DriveDB.db");
+    auto bank = std::make_unique<TdmMain>();
+    bank->DataModuleCreate(AppPaths::BankFile());
+    return bank;
 }
 
 } // namespace BenchSupport

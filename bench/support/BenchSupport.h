@@ -1,5 +1,9 @@
 #pragma once
 
+#include "data/uDataModule.h"
+
+#include <QString>
+#include <memory>
 
 // Shared pieces of the benchmark programs.
 namespace BenchSupport {
@@ -10,5 +14,8 @@ constexpr int QuestionTotal = 10000;
 // in turn, every third question true/false (form 1), the others choice questions (form 2),
 // every tenth filed in a second chapter as well. False when a statement failed.
 bool GenerateBank();
+
+// Makes `folder` the data folder, copies the built sample bank into it and opens the copy.
+std::unique_ptr<TdmMain> OpenSampleBankCopy(const QString& folder);
 
 } // namespace BenchSupport
