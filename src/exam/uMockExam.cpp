@@ -8,6 +8,7 @@
 #include "exam/MockExamRules.h"
 #include "exam/uConfirmRefer.h"
 #include "practice/AnswerRule.h"
+#include "practice/KeyButtons.h"
 #include "practice/KeyRules.h"
 #include "practice/PracticeRules.h"
 
@@ -443,11 +444,6 @@ void TfrmMockExam::ShowWrongSubs() {
     SetSubListLblColor(1, 2);
 }
 
-void TfrmMockExam::PressIfUsable(QPushButton* button) {
-    if (button->isEnabled() && !button->isHidden())
-        button->click();
-}
-
 bool TfrmMockExam::FormKeyDown(int windowsKey) {
     if (!pnlMockExam->isVisible())
         return false;
@@ -456,31 +452,9 @@ bool TfrmMockExam::FormKeyDown(int windowsKey) {
     const TKeyAction action =
         MatchKeyRule(windowsKey, Session.KeyMap, judge ? QStringLiteral("对") : btnB->text(),
                      judge ? QStringLiteral("错") : BtnC->text());
-    switch (action) {
-    case TKeyAction::None:
-        return false;
-    case TKeyAction::Last:
-        PressIfUsable(btnLast);
-        break;
-    case TKeyAction::Next:
-        PressIfUsable(btnNext);
-        break;
-    case TKeyAction::A:
-        if (judge)
-            return false;
-        PressIfUsable(btnA);
-        break;
-    case TKeyAction::B:
-        PressIfUsable(judge ? btnA : btnB);
-        break;
-    case TKeyAction::C:
-        PressIfUsable(judge ? btnB : BtnC);
-        break;
-    case TKeyAction::D:
-        PressIfUsable(btnD);
-        break;
-    }
-    return true;
+    // There the A key answers nothing.
+    return judge ? PressKeyButton(action, {btnLast, btnNext, nullptr, btnA, btnB, btnD})
+                 : PressKeyButton(action, {btnLast, btnNext, btnA, btnB, BtnC, btnD});
 }
 
 void TfrmMockExam::showEvent(QShowEvent* event) {

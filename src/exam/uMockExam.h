@@ -78,7 +78,6 @@ private:
     void PaintCell(int n, const QColor& color);
     void StartCountdown();
     void StartRetake();
-    void PressIfUsable(QPushButton* button);
 
     TExamSession Session;
     bool Shown = false;

@@ -6,6 +6,7 @@
 #include "data/uLoadDll.h"
 #include "data/uProc.h"
 #include "practice/AnswerRule.h"
+#include "practice/KeyButtons.h"
 #include "practice/KeyRules.h"
 #include "practice/PlanBar.h"
 #include "practice/PracticeRules.h"
@@ -368,35 +369,9 @@ void TPracticePage::pbPlanMouseDown(int x) {
     FocusGrid();
 }
 
-void TPracticePage::PressIfUsable(QPushButton* button) {
-    if (button->isEnabled() && !button->isHidden())
-        button->click();
-}
-
 bool TPracticePage::FormKeyDown(int windowsKey) {
-    switch (MatchKeyRule(windowsKey, KeyMap, btnB->text(), btnC->text())) {
-    case TKeyAction::None:
-        return false;
-    case TKeyAction::Last:
-        PressIfUsable(btnLast);
-        break;
-    case TKeyAction::Next:
-        PressIfUsable(btnNext);
-        break;
-    case TKeyAction::A:
-        PressIfUsable(btnA);
-        break;
-    case TKeyAction::B:
-        PressIfUsable(btnB);
-        break;
-    case TKeyAction::C:
-        PressIfUsable(btnC);
-        break;
-    case TKeyAction::D:
-        PressIfUsable(btnD);
-        break;
-    }
-    return true;
+    return PressKeyButton(MatchKeyRule(windowsKey, KeyMap, btnB->text(), btnC->text()),
+                          {btnLast, btnNext, btnA, btnB, btnC, btnD});
 }
 
 bool TPracticePage::eventFilter(QObject* watched, QEvent* event) {

@@ -60,7 +60,6 @@ private:
     void ShowAnalyse(const TSub& sub);
     void ShowScore();
     void ShowRightAnswer(bool visible);
-    void PressIfUsable(QPushButton* button);
     void GoTo(int index);
 
     TSubList& SubList;
