@@ -74,11 +74,10 @@ BENCHMARK(ComposePaperGenerated)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenUnlessSet();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    LoadLibraries();
+    LoadProgramLibraries();
 
     QTemporaryDir sampleFolder, generatedFolder;
     const auto sample = OpenSampleBankCopy(sampleFolder.path());

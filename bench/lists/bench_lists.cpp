@@ -85,14 +85,11 @@ QString WriteTilePicture(const QString& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchSupport::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 
-    const QStringList missing = LoadLibraries();
-    if (!missing.isEmpty())
-        std::fprintf(stderr, "missing: %s\n", qPrintable(missing.join(", ")));
+    BenchSupport::LoadProgramLibraries();
     QTemporaryDir folder;
     const auto dataModule = BenchSupport::OpenSampleBankCopy(folder.path());
     dmMain = dataModule.get();

@@ -76,14 +76,11 @@ BENCHMARK(ShowSubEach)->Unit(benchmark::kMicrosecond);
 using namespace BenchSupport;
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenUnlessSet();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 
-    const QStringList missing = LoadLibraries();
-    if (!missing.isEmpty())
-        std::fprintf(stderr, "missing: %s\n", qPrintable(missing.join(", ")));
+    LoadProgramLibraries();
     QTemporaryDir folder;
     const auto dataModule = OpenSampleBankCopy(folder.path());
     dmMain = dataModule.get();

@@ -1,11 +1,13 @@
 #include "support/BenchSupport.h"
 
 #include "data/uDataModule.h"
+#include "data/uLoadDll.h"
 #include "settings/AppPaths.h"
 #include "support/FixtureBank.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <cstdio>
 
 #include <QStringList>
 
@@ -37,6 +39,17 @@ bool GenerateBank() {
             questions.append(GeneratedQuestion(++id, subID, 1 + (subID / 10) % 7));
     }
     return FixtureBank::ReplaceQuestions(dmMain->adocLocal(), questions);
+}
+
+void UseOffscreenUnlessSet() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void LoadProgramLibraries() {
+    const QStringList missing = LoadLibraries();
+    if (!missing.isEmpty())
+        std::fprintf(stderr, "missing: %s\n", qPrintable(missing.join(", ")));
 }
 
 std::unique_ptr<TdmMain> OpenSampleBankCopy(const QString& folder) {

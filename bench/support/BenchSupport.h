@@ -10,6 +10,12 @@ namespace BenchSupport {
 
 constexpr int QuestionTotal = 10000;
 
+// Benchmarks draw offscreen unless a platform is named; call before the application object.
+void UseOffscreenUnlessSet();
+
+// Binds the program's libraries beside the benchmark and names any that are missing.
+void LoadProgramLibraries();
+
 // Replaces the questions of the open bank (dmMain) by 10,000 generated ones: chapters 1–14
 // in turn, every third question true/false (form 1), the others choice questions (form 2),
 // every tenth filed in a second chapter as well. False when a statement failed.
