@@ -10,6 +10,11 @@
 ProgramRun::ProgramRun(bool withSampleBank, bool withWindow)
     : WithWindow(withWindow), DataFolder(TestSupport::UseFreshDataFolder(withSampleBank)) {}
 
+ProgramRun::ProgramRun(const QString& folder, bool withWindow)
+    : WithWindow(withWindow), DataFolder(folder) {
+    TestSupport::UseDataFolder(folder);
+}
+
 ProgramRun::~ProgramRun() {
     Stop();
 }

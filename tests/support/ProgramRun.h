@@ -14,6 +14,8 @@ class TfrmMain;
 class ProgramRun {
 public:
     ProgramRun(bool withSampleBank, bool withWindow);
+    // A run on the files of an existing data folder, as a later start of the program.
+    ProgramRun(const QString& folder, bool withWindow);
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

@@ -22,13 +22,17 @@ QString UseFreshDataFolder(bool withSampleBank) {
     // Kept until the test program ends, and removed then.
     static std::vector<std::unique_ptr<QTemporaryDir>> folders;
     QTemporaryDir* folder = folders.emplace_back(std::make_unique<QTemporaryDir>()).get();
-    AppPaths::SetDataFolder(folder->path());
-    MessageBoxHook::Enable(true);
-    MessageBoxHook::Clear();
-    SetPauseScale(0);
+    UseDataFolder(folder->path());
     if (withSampleBank)
         QFile::copy(BinDir() + "/DriveDB.db", folder->path() + "/DriveDB.db");
     return folder->path();
+}
+
+void UseDataFolder(const QString& folder) {
+    AppPaths::SetDataFolder(folder);
+    MessageBoxHook::Enable(true);
+    MessageBoxHook::Clear();
+    SetPauseScale(0);
 }
 
 } // namespace TestSupport

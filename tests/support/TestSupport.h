@@ -10,4 +10,6 @@ QString BinDir();
 // Points the program's files at a fresh temporary folder and returns it; copies the
 // sample bank there when `withSampleBank`.
 QString UseFreshDataFolder(bool withSampleBank);
+// Points the program's files at `folder`, which another run of a test may have filled.
+void UseDataFolder(const QString& folder);
 } // namespace TestSupport

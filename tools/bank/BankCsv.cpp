@@ -69,13 +69,17 @@ QString QuoteField(const QString& field) {
 } // namespace
 
 CsvFile ReadCsvFile(const QString& path) {
-    CsvFile csv;
-    csv.Name = QFileInfo(path).fileName();
+    const QString name = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw BankError(csv.Name, 0, 0,
-                        QStringLiteral("cannot read the file: ") + file.errorString());
-    const QList<QByteArray> lines = file.readAll().split('\n');
+        throw BankError(name, 0, 0, QStringLiteral("cannot read the file: ") + file.errorString());
+    return ParseCsv(name, file.readAll());
+}
+
+CsvFile ParseCsv(const QString& name, const QByteArray& bytes) {
+    CsvFile csv;
+    csv.Name = name;
+    const QList<QByteArray> lines = bytes.split('\n');
     for (int index = 0; index < lines.size(); ++index) {
         QStringDecoder fromUtf8(QStringDecoder::Utf8);
         QString line = fromUtf8(lines[index]);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,8 @@ struct CsvFile {
 // text that is not UTF-8, a malformed line, a missing header, or a record whose number of
 // fields differs from the header's.
 CsvFile ReadCsvFile(const QString& path);
+// The same for the bytes of a file named `name`.
+CsvFile ParseCsv(const QString& name, const QByteArray& bytes);
 
 // Writes a header and records as CSV, quoting fields that need it; replaces the file only
 // once it is complete. Throws BankError when a field holds a line break or the file cannot
