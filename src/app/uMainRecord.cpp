@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 void TfrmMain::BuildRecordPages() {
     tsScoreChart = new TScoreChartPage;
@@ -48,7 +49,13 @@ void TfrmMain::BuildRecordPages() {
     lblRecordStrip->setAlignment(Qt::AlignCenter);
     lblRecordStrip->setAutoFillBackground(true);
     Look::Paint(lblRecordStrip, Look::FrameColour);
+    lblRecordStrip->setFixedHeight(30);
     lblRecordStrip->hide();
+    // The layout holds the strip alone: the home picture and browser keep their own geometry.
+    auto* homeLayout = new QVBoxLayout(tsMainPage);
+    homeLayout->setContentsMargins(0, 0, 0, 0);
+    homeLayout->addStretch(1);
+    homeLayout->addWidget(lblRecordStrip);
     connect(&RecordNotifier(), &TRecordNotifier::Changed, this, &TfrmMain::RefreshRecordViews);
 }
 
@@ -65,7 +72,6 @@ void TfrmMain::RefreshRecordViews() {
     if (lastScore)
         text += QStringLiteral("　　最近一次模拟考试：%1 分").arg(*lastScore);
     lblRecordStrip->setText(text);
-    lblRecordStrip->setGeometry(0, tsMainPage->height() - 30, tsMainPage->width(), 30);
     lblRecordStrip->raise();
 }
 
