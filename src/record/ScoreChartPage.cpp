@@ -96,9 +96,13 @@ void TScoreChartPage::Reload() {
     }
     auto* scoreAxis = new QValueAxis;
     scoreAxis->setRange(0, 100);
+    scoreAxis->setTickCount(6);
+    scoreAxis->setLabelFormat(QStringLiteral("%d"));
     scoreAxis->setTitleText(QStringLiteral("得分"));
     auto* timeAxis = new QValueAxis;
     timeAxis->setRange(0, 45);
+    timeAxis->setTickCount(4);
+    timeAxis->setLabelFormat(QStringLiteral("%d"));
     timeAxis->setTitleText(QStringLiteral("用时（分钟）"));
     chart->addAxis(xAxis, Qt::AlignBottom);
     chart->addAxis(scoreAxis, Qt::AlignLeft);
