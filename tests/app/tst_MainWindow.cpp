@@ -105,10 +105,10 @@ private slots:
         for (int i = 0; i < window.pcMain->count(); ++i)
             pages.append(window.pcMain->widget(i)->objectName());
         // The design's pages, then the learner record's.
-        QCOMPARE(pages, (QStringList{"tsMainPage", "tsGradeQuery", "tsSubList", "tsStudyTogether",
-                                     "tsList", "tsFilterTest", "tsMockExam", "tsShowImage",
-                                     "tsScoreChart", "tsWeakChapters", "tsReview", "tsFavourite",
-                                     "tsPassEstimate"}));
+        QCOMPARE(pages,
+                 (QStringList{"tsMainPage", "tsGradeQuery", "tsSubList", "tsStudyTogether",
+                              "tsList", "tsFilterTest", "tsMockExam", "tsShowImage", "tsScoreChart",
+                              "tsWeakChapters", "tsReview", "tsFavourite", "tsPassEstimate"}));
 
         QCOMPARE(window.findChild<GroupBarGroup*>("grpMainPage")->Caption(),
                  QStringLiteral(" 软件首页"));
