@@ -17,9 +17,9 @@
 #include "exam/MockExamPage.h"
 #include "exam/uMockExam.h"
 #include "online/MainPage.h"
+#include "online/WebPanel.h"
 #include "practice/ChapterList.h"
 #include "practice/FilterPage.h"
-#include "online/WebPanel.h"
 #include "practice/KeyRules.h"
 #include "practice/PathBar.h"
 #include "practice/PracticePage.h"
@@ -90,6 +90,14 @@ const NavigationItem kSubExerciseItems[] = {
     {"专项练习", "nav_special", &TfrmMain::grpSubExerciseItems4Click},
     {"错题练习", "nav_wrong", &TfrmMain::grpSubExerciseItems5Click},
     {"模拟考试", "nav_exam", &TfrmMain::grpSubExerciseItems6Click},
+};
+
+const NavigationItem kStudyRecordItems[] = {
+    {"成绩曲线", "nav_score_chart", &TfrmMain::grpStudyRecordItems0Click},
+    {"薄弱章节", "nav_weak_chapters", &TfrmMain::grpStudyRecordItems1Click},
+    {"错题复习", "nav_review", &TfrmMain::grpStudyRecordItems2Click},
+    {"我的收藏", "nav_favourite", &TfrmMain::grpStudyRecordItems3Click},
+    {"通过预测", "nav_pass_estimate", &TfrmMain::grpStudyRecordItems4Click},
 };
 
 } // namespace
@@ -165,6 +173,8 @@ void TfrmMain::BuildMenu() {
     grpDriveTeach = gbMainMenu->AddGroup("grpDriveTeach", QStringLiteral("     驾驶课堂        "));
     grpSubExercise =
         gbMainMenu->AddGroup("grpSubExercise", QStringLiteral("     理论学习        "));
+    grpStudyRecord =
+        gbMainMenu->AddGroup("grpStudyRecord", QStringLiteral("     学习记录        "));
     const auto addItems = [this](GroupBarGroup* group, const auto& items) {
         for (const NavigationItem& entry : items) {
             QToolButton* item =
@@ -177,6 +187,7 @@ void TfrmMain::BuildMenu() {
     addItems(grpMoreOption, kMoreOptionItems);
     addItems(grpDriveTeach, kDriveTeachItems);
     addItems(grpSubExercise, kSubExerciseItems);
+    addItems(grpStudyRecord, kStudyRecordItems);
     // The mobile version is not offered.
     QToolButton* mobile = grpMoreOption->Items().at(1);
     mobile->setVisible(false);
@@ -207,6 +218,7 @@ void TfrmMain::BuildPages() {
                                 tsList,     tsFilterTest, tsMockExam, tsShowImage};
     for (QWidget* page : pages)
         pcMain->addWidget(page);
+    BuildRecordPages();
     pbMainPath = new PathBar;
     pbMainPath->setObjectName("pbMainPath");
     tsSubList->PlacePathBar(pbMainPath);
@@ -221,6 +233,7 @@ void TfrmMain::FormCreate() {
     DriverInfo = LoadDriverInfo();
     GradeOutbox::ResendInBackground();
     StartVersionCheck(1);
+    RefreshRecordViews();
 }
 
 void TfrmMain::FormShow() {

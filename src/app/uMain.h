@@ -30,6 +30,11 @@ class TFilterPage;
 class TItemListPage;
 class TPage;
 class TPracticePage;
+class TFavouritePage;
+class TPassEstimatePage;
+class TReviewPage;
+class TScoreChartPage;
+class TWeakChapterPage;
 class TQuery;
 class TTeachCatalogue;
 class TTeachViewer;
@@ -83,6 +88,20 @@ public:
     void grpMoreOptionItems4Click();
     void grpMoreOptionItems5Click();
     void btnStartMockExamClick();
+    // The 学习记录 group: score chart, weak chapters, review, favourites, pass estimate.
+    void grpStudyRecordItems0Click();
+    void grpStudyRecordItems1Click();
+    void grpStudyRecordItems2Click();
+    void grpStudyRecordItems3Click();
+    void grpStudyRecordItems4Click();
+    // The review entry's due count and the home page's record strip, after a change of the
+    // learner record.
+    void RefreshRecordViews();
+    // Practises the questions `subIDs` as a set under the path `mode`; a click on the mode
+    // in the path bar returns through `back`.
+    void StartRecordPractice(const QString& mode, const QList<int>& subIDs,
+                             void (TfrmMain::*back)());
+    void PractiseWeakChapter(int chapterID, const QString& title);
 
     // Draws a mock-exam paper into SubList and sets SubIndex to 1; false, with a message and
     // SubList as it was, when the bank gives no question.
@@ -151,6 +170,7 @@ public:
     GroupBarGroup* grpMoreOption;
     GroupBarGroup* grpDriveTeach;
     GroupBarGroup* grpSubExercise;
+    GroupBarGroup* grpStudyRecord;
     QFrame* pnlMain;
     QStackedWidget* pcMain;
     MainPage* tsMainPage;
@@ -162,6 +182,13 @@ public:
     TFilterPage* tsFilterTest;
     MockExamPage* tsMockExam;
     TTeachViewer* tsShowImage;
+    TScoreChartPage* tsScoreChart;
+    TWeakChapterPage* tsWeakChapters;
+    TReviewPage* tsReview;
+    TFavouritePage* tsFavourite;
+    TPassEstimatePage* tsPassEstimate;
+    // Today's due reviews and the last score, over the bottom of the home page.
+    QLabel* lblRecordStrip;
     PathBar* pbMainPath;
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* pmIcon;
@@ -178,6 +205,7 @@ private:
     void BuildHead();
     void BuildMenu();
     void BuildPages();
+    void BuildRecordPages();
     void BuildIconMenu();
     void StartPractice(const QString& mode, const QString& extra, int order);
     // Shows the loaded set under the path "【car type】" > `second` > `third`; a click on

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QStackedWidget>
 
@@ -36,6 +37,8 @@ void TfrmMain::ShowHeadPanel(bool online, const QString& address) {
 
 void TfrmMain::ShowHomePanel(bool online, const QString& address) {
     HomePanel->Show(online, address);
+    // The strip stays over the picture and over a browser made just now.
+    lblRecordStrip->raise();
 }
 
 void TfrmMain::StartConnectCheck(bool checkHead, bool checkHome) {

@@ -78,9 +78,10 @@ bool SqlCipherConnection::Open(const QString& file, bool create) {
 
 bool SqlCipherConnection::OpenWith(const QString& file, int flags, int kdfIterations) {
     Close();
+    // Without a key the file is a plain SQLite database.
     if (sqlite3_open_v2(QFile::encodeName(file).constData(), &Db, flags, nullptr) != SQLITE_OK ||
-        sqlite3_key(Db, Key.constData(), int(Key.size())) != SQLITE_OK ||
-        !Exec(QStringLiteral("pragma kdf_iter = %1").arg(kdfIterations)))
+        (!Key.isEmpty() && (sqlite3_key(Db, Key.constData(), int(Key.size())) != SQLITE_OK ||
+                            !Exec(QStringLiteral("pragma kdf_iter = %1").arg(kdfIterations)))))
         return Fail(QStringLiteral("cannot open %1: %2").arg(file, DbMessage()));
     sqlite3_busy_timeout(Db, TimeoutMs);
     sqlite3_progress_handler(Db, 1000, &SqlCipherConnection::CheckTimeout, this);

@@ -9,7 +9,8 @@
 
 struct sqlite3;
 
-// One connection to an SQLCipher database file, keyed at opening. Statements run to the end
+// One connection to an SQLCipher database file, keyed at opening (an empty key opens a
+// plain SQLite file). Statements run to the end
 // and every row they return is fetched into a TQuery. A statement that runs longer than the
 // command time-out is interrupted, and a locked file is waited for as long. The SQL function
 // rnd(x) gives each row its own random number in [0, 1).

@@ -3,10 +3,13 @@
 #include "app/Look.h"
 
 #include "data/TQuery.h"
+#include "data/uLoadDll.h"
 #include "data/uProc.h"
 #include "exam/GradeOutbox.h"
 #include "exam/MockExamRules.h"
 #include "exam/uMockExam.h"
+#include "record/ExamRecord.h"
+#include "record/LearnerRecord.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -131,6 +134,8 @@ void TfrmConfirmRefer::btnOKClick() {
     }
     Exam.StopCountdown();
     const int score = Exam.GetRightCount();
+    NoteMockExam(LearnerRecord(), Exam.Paper(), score, UseTime(Exam.ClockText()), Exam.Learner(),
+                 CodeToStr);
     if (score >= PassMark)
         InsertGrade(score);
     lbl1->setText(QStringLiteral("信 息 提 示"));

@@ -53,6 +53,7 @@ public:
     bool CountdownRunning() const;
     QString ClockText() const;
     const TDriverInfo& Learner() const { return Session.DriverInfo; }
+    const TSubList& Paper() const { return Session.SubList; }
 
     bool InExam = false;
     bool AskOnClose = true;

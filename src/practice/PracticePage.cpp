@@ -11,6 +11,7 @@
 #include "practice/PlanBar.h"
 #include "practice/PracticeRules.h"
 #include "practice/SubListGrid.h"
+#include "record/LearnerRecord.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -32,6 +33,8 @@ const QString ShowAnswerCaption = QStringLiteral("显示答案");
 const QString HideAnswerCaption = QStringLiteral("隐藏答案");
 const QString SetErrorCaption = QStringLiteral("设为错题");
 const QString RemoveErrorCaption = QStringLiteral("移除错题");
+const QString StarCaption = QStringLiteral("☆");
+const QString StarredCaption = QStringLiteral("★");
 
 QTextEdit* MakeRichText(QWidget* parent, const char* name, const QFont& font) {
     auto* edit = new QTextEdit(parent);
@@ -156,11 +159,14 @@ void TPracticePage::BuildButtons(QWidget* panel) {
         button->setFocusPolicy(Qt::NoFocus);
         return button;
     };
+    btnFavourite = makeButton("btnFavourite", StarCaption, 374, 38);
+    btnFavourite->setToolTip(QStringLiteral("收藏本题"));
     btnSetError = makeButton("btnSetError", SetErrorCaption, 416, 100);
     btnHintResult = makeButton("btnHintResult", ShowAnswerCaption, 520, 100);
     btnLast = makeButton("btnLast", QStringLiteral("上一题"), 624, 90);
     btnNext = makeButton("btnNext", QStringLiteral("下一题"), 718, 90);
     connect(btnSetError, &QPushButton::clicked, this, &TPracticePage::btnSetErrorClick);
+    connect(btnFavourite, &QPushButton::clicked, this, &TPracticePage::btnFavouriteClick);
     connect(btnHintResult, &QPushButton::clicked, this, &TPracticePage::btnHintResultClick);
     connect(btnLast, &QPushButton::clicked, this, &TPracticePage::btnLastClick);
     connect(btnNext, &QPushButton::clicked, this, &TPracticePage::btnNextClick);
@@ -254,6 +260,7 @@ void TPracticePage::ShowSub(int index) {
     lblRightAnswer1->setText(CodeToStr(sub.SubAnswer));
     lblMyAnswer1->setText(sub.MyAnswer);
     btnSetError->setText(sub.WrongMark ? RemoveErrorCaption : SetErrorCaption);
+    ShowFavourite(sub);
     pbPlan->SetPosition(index);
     sgSubList->ShowQuestion(index);
     ShowAnalyse(sub);
@@ -313,6 +320,7 @@ void TPracticePage::btnAClick(QPushButton* button) {
         return;
     const QString answer = button->text();
     const bool right = RecordAnswer(SharedQuery(), SubList[SubIndex], answer, CodeToStr);
+    LearnerRecord().NoteAnswer(SubList[SubIndex], RecordMode::Practice, right);
     lblMyAnswer1->setText(answer);
     lblSubResultMark->setText(right ? QStringLiteral("√") : QStringLiteral("×"));
     lblSubResultMark->show();
@@ -350,6 +358,19 @@ void TPracticePage::btnSetErrorClick() {
     const bool markWrong = btnSetError->text() == SetErrorCaption;
     if (SetWrongMark(SharedQuery(), SubList[SubIndex], markWrong))
         btnSetError->setText(markWrong ? RemoveErrorCaption : SetErrorCaption);
+    FocusGrid();
+}
+
+void TPracticePage::ShowFavourite(const TSub& sub) {
+    btnFavourite->setText(LearnerRecord().IsFavourite(sub.SubID) ? StarredCaption : StarCaption);
+}
+
+void TPracticePage::btnFavouriteClick() {
+    if (!HasQuestion(SubList, SubIndex))
+        return;
+    const TSub& sub = SubList[SubIndex];
+    LearnerRecord().SetFavourite(sub, btnFavourite->text() == StarCaption);
+    ShowFavourite(sub);
     FocusGrid();
 }
 

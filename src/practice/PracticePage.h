@@ -44,6 +44,8 @@ public:
     void btnLastClick();
     void btnNextClick();
     void btnSetErrorClick();
+    // Stars the question on screen for 我的收藏, or takes the star away.
+    void btnFavouriteClick();
     void btnHintResultClick();
     void sgSubListClicked(int question);
     void pbPlanMouseDown(int x);
@@ -60,6 +62,7 @@ private:
     void ShowAnalyse(const TSub& sub);
     void ShowScore();
     void ShowRightAnswer(bool visible);
+    void ShowFavourite(const TSub& sub);
     void GoTo(int index);
 
     TSubList& SubList;
@@ -85,6 +88,7 @@ private:
     QPushButton* btnC = nullptr;
     QPushButton* btnD = nullptr;
     QPushButton* btnSetError = nullptr;
+    QPushButton* btnFavourite = nullptr;
     QPushButton* btnHintResult = nullptr;
     QPushButton* btnLast = nullptr;
     QPushButton* btnNext = nullptr;

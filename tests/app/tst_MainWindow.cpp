@@ -104,8 +104,11 @@ private slots:
         QStringList pages;
         for (int i = 0; i < window.pcMain->count(); ++i)
             pages.append(window.pcMain->widget(i)->objectName());
-        QCOMPARE(pages, (QStringList{"tsMainPage", "tsGradeQuery", "tsSubList", "tsStudyTogether",
-                                     "tsList", "tsFilterTest", "tsMockExam", "tsShowImage"}));
+        // The design's pages, then the learner record's.
+        QCOMPARE(pages,
+                 (QStringList{"tsMainPage", "tsGradeQuery", "tsSubList", "tsStudyTogether",
+                              "tsList", "tsFilterTest", "tsMockExam", "tsShowImage", "tsScoreChart",
+                              "tsWeakChapters", "tsReview", "tsFavourite", "tsPassEstimate"}));
 
         QCOMPARE(window.findChild<GroupBarGroup*>("grpMainPage")->Caption(),
                  QStringLiteral(" 软件首页"));

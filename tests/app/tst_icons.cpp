@@ -34,7 +34,12 @@ void TestIcons::everyNavigationItemHasAnIcon() {
                                "nav_random",
                                "nav_special",
                                "nav_wrong",
-                               "nav_exam"};
+                               "nav_exam",
+                               "nav_score_chart",
+                               "nav_weak_chapters",
+                               "nav_review",
+                               "nav_favourite",
+                               "nav_pass_estimate"};
     for (const QString& name : names) {
         const QIcon icon(":/icons/" + name + ".svg");
         const QImage drawn = icon.pixmap(40, 40).toImage();

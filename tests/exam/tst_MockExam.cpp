@@ -14,6 +14,7 @@
 #include "exam/uMockExam.h"
 #include "practice/TSub.h"
 #include "protocol/CommandText.h"
+#include "record/LearnerRecord.h"
 #include "settings/AppPaths.h"
 #include "support/TestSupport.h"
 
@@ -280,6 +281,12 @@ private slots:
                  QStringLiteral("很遗憾，您本次考试得80分，不及格！祝你下次考试成功！"));
         QCOMPARE(GradesOnService(Service->Port(), "110'1"), 1);
         QCOMPARE(CellColor(81), QColor(255, 0, 0)); // answered wrongly
+        // The learner record keeps the failed paper with its wrong questions.
+        const QList<TPaperRecord> papers = LearnerRecord().Papers();
+        QVERIFY(papers.size() >= 2);
+        QCOMPARE(papers.last().Score, 80);
+        QCOMPARE(papers.last().WrongSubIDs.size(), QuestionCount(Window->SubList) - 80);
+        QCOMPARE(papers.last().WrongSubIDs.first(), Window->SubList[81].SubID);
         QVERIFY(Text("lblMsg").startsWith(QStringLiteral("正确答案：")));
     }
 
