@@ -1,6 +1,7 @@
 #include "BankCheck.h"
 
 #include "BankCsv.h"
+#include "ContentRules.h"
 #include "Encryption.h"
 #include "data/GbkCodeCall.h"
 #include "data/PictureFiles.h"
@@ -22,7 +23,7 @@
 namespace {
 
 constexpr int FullPaper = 100;
-constexpr int PapersWithoutRepeat = 2;
+constexpr int PapersWithoutRepeat = 3;
 constexpr int TrueFalseForm = 1;
 constexpr int ChoiceForm = 2;
 constexpr int WhereShown = 24; // question IDs listed per finding before "… (n in all)"
@@ -48,19 +49,22 @@ struct Question {
     std::array<Decoded, 4> Options;
     Decoded Answer;
     Decoded Analyse;
+    QString Source;
     QString Picture, PictureType, AnalysePicture, AnalysePictureType;
 };
 
 struct Chapter {
     qlonglong Id = 0;
     QString Name;
+    bool Local = false; // the chapter of one area
 };
 
 struct Bank {
     QString Name;
     QStringList CarTypes, Areas, Forms; // lookup rows: the number of a row is its position + 1
     QList<Chapter> Chapters;
-    QList<Question> Questions; // in ID order, so a question's first row stands for it
+    QList<Question> Questions;        // in ID order, so a question's first row stands for it
+    QHash<qlonglong, QString> Groups; // SubID → a related group it stands in
 };
 
 // The questions one paper draws from a chapter and form, and how many there are to draw from.
@@ -91,8 +95,9 @@ struct Paper {
 };
 
 using PaperKey = std::pair<int, int>; // car type, area
-// Distinct SubIDs per chapter and form: what the paper query draws from.
-using Pools = QMap<std::pair<qlonglong, int>, QSet<qlonglong>>;
+// Per chapter and form what a paper can draw from: its questions, the questions of one
+// related group counted once.
+using Pools = QMap<std::pair<qlonglong, int>, QSet<QString>>;
 
 // ---- reading ----
 
@@ -129,6 +134,7 @@ Question ReadQuestion(const QVariantList& row) {
     q.PictureType = row[12].toString();
     q.AnalysePicture = row[13].toString();
     q.AnalysePictureType = row[14].toString();
+    q.Source = row[15].toString();
     return q;
 }
 
@@ -142,16 +148,23 @@ Bank ReadBankForCheck(SqlCipherConnection& db, const QString& name) {
     bank.Forms =
         FirstColumn(Select(db, name, QStringLiteral("select SubFormatName from SubFormat")));
     const TQuery chapters = Select(
-        db, name, QStringLiteral("select ChapterID, ChapterName from Chapter order by ChapterID"));
+        db, name,
+        QStringLiteral("select ChapterID, ChapterName, AreaSubID from Chapter order by ChapterID"));
     for (const QVariantList& row : chapters.Rows)
-        bank.Chapters.append({row[0].toLongLong(), row[1].toString()});
+        bank.Chapters.append({row[0].toLongLong(), row[1].toString(), row[2].toLongLong() != -1});
     const TQuery questions = Select(
         db, name,
         QStringLiteral("select ID, SubID, ChapterID, SubFormatID, SubContent, AAnswer, BAnswer, "
                        "CAnswer, DAnswer, SubAnswer, SubAnalyse, SubContentPic, "
-                       "SubContentPicType, SubAnalysePic, SubAnalysePicType from Sub order by ID"));
+                       "SubContentPicType, SubAnalysePic, SubAnalysePicType, SubMark from Sub "
+                       "order by ID"));
     for (const QVariantList& row : questions.Rows)
         bank.Questions.append(ReadQuestion(row));
+    if (db.TableExists(QStringLiteral("SubRelated"))) {
+        const TQuery groups = Select(db, name, RelatedGroupsSQL());
+        for (const QVariantList& row : groups.Rows)
+            bank.Groups.insert(row[0].toLongLong(), row[1].toString());
+    }
     return bank;
 }
 
@@ -160,7 +173,8 @@ Bank ReadBankForCheck(SqlCipherConnection& db, const QString& name) {
 Pools PoolsOf(const Bank& bank) {
     Pools pools;
     for (const Question& q : bank.Questions)
-        pools[{q.Chapter, int(q.Form)}].insert(q.SubId);
+        pools[{q.Chapter, int(q.Form)}].insert(
+            bank.Groups.value(q.SubId, QStringLiteral("#%1").arg(q.SubId)));
     return pools;
 }
 
@@ -220,8 +234,8 @@ QString FormName(const Bank& bank, int form) {
     return bank.Forms.value(form - 1, QStringLiteral("form %1").arg(form));
 }
 
-// Questions available for each one drawn, rounded down to a tenth so that "2.0" means at
-// least two papers' worth.
+// Questions available for each one drawn, rounded down to a tenth so that "3.0" means at
+// least three papers' worth.
 QString Headroom(const Draw& draw) {
     if (draw.Need <= 0)
         return QStringLiteral("-");
@@ -292,41 +306,13 @@ void CheckPaper(const Bank& bank, const Paper& paper, Findings& findings) {
         else
             findings.AddPaper(
                 CheckProblem::LowHeadroom,
-                QStringLiteral("headroom %1 in %2: %3 questions for %4 drawn, two papers need %5")
+                QStringLiteral("headroom %1 in %2: %3 questions for %4 drawn, %5 are needed")
                     .arg(Headroom(draw), where)
                     .arg(draw.Have)
                     .arg(draw.Need)
                     .arg(PapersWithoutRepeat * draw.Need),
                 key);
     }
-}
-
-// Questions that stand in two pools of one paper and may so be drawn twice into it.
-QStringList RepeatNotes(const Bank& bank, const QList<Paper>& papers, const Pools& pools) {
-    QMap<QString, QList<PaperKey>> repeats;
-    for (const Paper& paper : papers) {
-        QMap<qlonglong, QList<qlonglong>> chaptersOf;
-        for (const Draw& draw : paper.Draws)
-            if (draw.Need > 0)
-                for (qlonglong subId : pools.value({draw.Chapter, draw.Form}))
-                    chaptersOf[subId].append(draw.Chapter);
-        for (auto it = chaptersOf.cbegin(); it != chaptersOf.cend(); ++it) {
-            if (it.value().size() < 2)
-                continue;
-            QStringList chapters;
-            for (qlonglong chapter : it.value())
-                chapters.append(QString::number(chapter));
-            repeats[QStringLiteral("question %1 stands in chapters %2 and may appear twice in "
-                                   "one paper")
-                        .arg(it.key())
-                        .arg(chapters.join(QStringLiteral(", ")))]
-                .append({paper.CarType, paper.Area});
-        }
-    }
-    QStringList notes;
-    for (auto it = repeats.cbegin(); it != repeats.cend(); ++it)
-        notes.append(it.key() + ": " + DescribePapers(bank, it.value()).join(QStringLiteral("; ")));
-    return notes;
 }
 
 // ---- questions ----
@@ -524,8 +510,9 @@ QString Pad(const QString& text, int width) {
 QString PapersOverview(const Bank& bank, const QList<Paper>& papers) {
     QString text = QStringLiteral("Papers by car type × area: questions drawn, then per chapter "
                                   "the headroom of %1/%2\n(questions available ÷ drawn, \"-\" "
-                                  "where none are drawn; two papers without a repeat need 2):\n")
-                       .arg(FormName(bank, TrueFalseForm), FormName(bank, ChoiceForm));
+                                  "where none are drawn; %3 papers without a repeat need %3):\n")
+                       .arg(FormName(bank, TrueFalseForm), FormName(bank, ChoiceForm))
+                       .arg(PapersWithoutRepeat);
     int nameWidth = 0;
     for (const Paper& paper : papers)
         nameWidth = qMax(nameWidth, DisplayWidth(PaperName(bank, {paper.CarType, paper.Area})));
@@ -550,7 +537,8 @@ QString PapersOverview(const Bank& bank, const QList<Paper>& papers) {
 }
 
 QString ChaptersOverview(const Bank& bank, const Pools& pools) {
-    QString text = QStringLiteral("Chapters: questions to draw from, per form:\n");
+    QString text = QStringLiteral(
+        "Chapters: questions to draw from, per form (a related group counts once):\n");
     int nameWidth = 0;
     for (const Chapter& chapter : bank.Chapters)
         nameWidth = qMax(nameWidth, DisplayWidth(chapter.Name));
@@ -568,32 +556,147 @@ QString Share(int count, int total) {
     return QStringLiteral("%1 (%2%)").arg(count).arg(total ? qRound(100.0 * count / total) : 0);
 }
 
-// The answers of the questions (each by its first row), and notes where they lean.
-QString AnswersOverview(const Bank& bank, QStringList& notes) {
-    QSet<qlonglong> seen;
-    QMap<QString, int> tally;
-    int choices = 0, judgements = 0;
+// ---- content ----
+
+// The questions as the content rules see them: one per SubID and chapter.
+QList<ContentQuestion> ContentQuestions(const Bank& bank) {
+    QSet<std::pair<qlonglong, qlonglong>> seen;
+    QSet<qlonglong> localChapters;
+    for (const Chapter& chapter : bank.Chapters)
+        if (chapter.Local)
+            localChapters.insert(chapter.Id);
+    QList<ContentQuestion> questions;
     for (const Question& q : bank.Questions) {
-        if (seen.contains(q.SubId) || !q.Answer)
+        if (seen.contains({q.SubId, q.Chapter}) || !q.Answer)
             continue;
-        seen.insert(q.SubId);
-        ++tally[*q.Answer];
-        choices += Letters().contains(*q.Answer);
-        judgements += Judgements().contains(*q.Answer);
+        seen.insert({q.SubId, q.Chapter});
+        ContentQuestion c;
+        c.SubId = q.SubId;
+        c.Chapter = q.Chapter;
+        c.Choice = Letters().contains(*q.Answer);
+        c.Stem = q.Content.value_or(QString());
+        c.Picture = q.Picture;
+        for (const Decoded& option : q.Options)
+            c.Options.append(option.value_or(QString()));
+        c.Answer = *q.Answer;
+        c.Source = q.Source;
+        c.Local = localChapters.contains(q.Chapter);
+        questions.append(c);
     }
-    const auto line = [&](const QStringList& answers, int total, double leanBelow) {
-        QStringList parts;
-        for (const QString& answer : answers) {
-            parts.append(answer + " " + Share(tally.value(answer), total));
-            if (total > 0 && tally.value(answer) < leanBelow * total)
-                notes.append(QStringLiteral("answers lean: %1 is the answer of only %2 of %3")
-                                 .arg(answer, Share(tally.value(answer), total))
-                                 .arg(total));
+    return questions;
+}
+
+// Each question once, by its first row: what the shares are taken over.
+QList<ContentQuestion> FirstRows(const QList<ContentQuestion>& questions) {
+    QSet<qlonglong> seen;
+    QList<ContentQuestion> first;
+    for (const ContentQuestion& q : questions)
+        if (!seen.contains(q.SubId)) {
+            seen.insert(q.SubId);
+            first.append(q);
         }
-        return QStringLiteral("%1 questions: ").arg(total) + parts.join(QStringLiteral(", "));
-    };
-    return QStringLiteral("Answers: choice %1; true/false %2\n")
-        .arg(line(Letters(), choices, 0.15), line(Judgements(), judgements, 0.3));
+    return first;
+}
+
+QString Percent(double share) {
+    return QStringLiteral("%1%").arg(qRound(100 * share));
+}
+
+QStringList SubIdsOf(const QList<ContentQuestion>& questions,
+                     const std::function<bool(const ContentQuestion&)>& which) {
+    QStringList ids;
+    for (const ContentQuestion& q : questions)
+        if (which(q))
+            ids.append(QString::number(q.SubId));
+    return ids;
+}
+
+void CheckShareAtMost(const QList<ContentQuestion>& questions, int count, int total, double limit,
+                      const QString& what, const std::function<bool(const ContentQuestion&)>& which,
+                      Findings& findings) {
+    if (total == 0 || count <= limit * total)
+        return;
+    for (const QString& id : SubIdsOf(questions, which))
+        findings.Add(CheckProblem::KeyLength,
+                     QStringLiteral("%1 in %2 of %3 choice questions (at most %4)")
+                         .arg(what, Share(count, total))
+                         .arg(total)
+                         .arg(Percent(limit)),
+                     id);
+}
+
+void CheckSpread(const QString& answer, int count, int total, double low, double high,
+                 Findings& findings) {
+    if (total == 0 || (count >= low * total && count <= high * total))
+        return;
+    findings.Add(CheckProblem::AnswerSpread,
+                 QStringLiteral("%1 answers %2 of %3 questions (%4–%5 wanted)")
+                     .arg(answer, Share(count, total))
+                     .arg(total)
+                     .arg(Percent(low), Percent(high)),
+                 QStringLiteral("the whole bank"));
+}
+
+QString PairsText(const QList<QList<qlonglong>>& groups, const QString& joint) {
+    QStringList texts;
+    for (const QList<qlonglong>& group : groups) {
+        QStringList ids;
+        for (qlonglong id : group)
+            ids.append(QString::number(id));
+        texts.append(ids.join(joint));
+    }
+    return texts.join(QStringLiteral("; "));
+}
+
+// Answers that give themselves away, questions that repeat each other, local rules without
+// a date; returns the overview's lines on answers and key lengths.
+QString CheckContent(const Bank& bank, Findings& findings, QStringList& notes) {
+    const QList<ContentQuestion> all = ContentQuestions(bank);
+    const QList<ContentQuestion> questions = FirstRows(all);
+    const ContentFigures figures = MeasureContent(questions);
+    CheckShareAtMost(questions, figures.KeyLongest, figures.Choices, MaxKeyLongestShare,
+                     QStringLiteral("the key is the longest option"), KeyIsLongest, findings);
+    CheckShareAtMost(questions, figures.KeyOverTwice, figures.Choices, MaxKeyOverTwiceShare,
+                     QStringLiteral("the key is over twice as long as every other option"),
+                     KeyOverTwice, findings);
+    QStringList letters;
+    for (const QString& letter : Letters()) {
+        const int count = figures.Letters.value(letter);
+        CheckSpread(letter, count, figures.Choices, MinLetterShare, MaxLetterShare, findings);
+        letters.append(letter + " " + Share(count, figures.Choices));
+    }
+    CheckSpread(Judgements()[0], figures.True, figures.TrueFalse, MinTrueShare, MaxTrueShare,
+                findings);
+    for (const QList<qlonglong>& group : DuplicateStems(all))
+        findings.Add(CheckProblem::DuplicateStem,
+                     QStringLiteral("the same stem and picture twice in one chapter"),
+                     PairsText({group}, QStringLiteral(" = ")));
+    for (const ContentQuestion& q : all)
+        if (q.Local && !HasSourceDate(q.Source))
+            findings.Add(CheckProblem::NoSourceDate,
+                         QStringLiteral("a local rule whose source names no date (YYYY-MM-DD)"),
+                         QString::number(q.SubId));
+    QList<QList<qlonglong>> similar;
+    for (const auto& [a, b] : SimilarStems(all))
+        similar.append({a, b});
+    if (!similar.isEmpty())
+        notes.append(QStringLiteral("similar stems in one chapter, for a person to judge: ") +
+                     PairsText(similar, QStringLiteral(" ~ ")));
+    const QList<QList<qlonglong>> samePicture = SamePicture(all);
+    if (!samePicture.isEmpty())
+        notes.append(QStringLiteral("one picture in several questions of a chapter, for a "
+                                    "person to judge: ") +
+                     PairsText(samePicture, QStringLiteral(", ")));
+    return QStringLiteral("Answers: choice %1 questions: %2; true/false %3 questions: %4 %5, "
+                          "%6 %7\nKey lengths: the longest option in %8, over twice every "
+                          "other in %9 of the choice questions\n")
+        .arg(figures.Choices)
+        .arg(letters.join(QStringLiteral(", ")))
+        .arg(figures.TrueFalse)
+        .arg(Judgements()[0], Share(figures.True, figures.TrueFalse), Judgements()[1],
+             Share(figures.TrueFalse - figures.True, figures.TrueFalse),
+             Share(figures.KeyLongest, figures.Choices),
+             Share(figures.KeyOverTwice, figures.Choices));
 }
 
 QString FormatWhere(const QStringList& where) {
@@ -654,7 +757,6 @@ BankCheckReport CheckBank(const QString& bankFile, const QuestionPictures& pictu
             papers.append(ComposePaper(db, pools, carType, area));
             CheckPaper(bank, papers.last(), findings);
         }
-    report.Notes = RepeatNotes(bank, papers, pools);
 
     PictureCheck pictureCheck(pictures, findings);
     const int withPictures = CheckQuestions(bank, pictureCheck, findings);
@@ -672,7 +774,7 @@ BankCheckReport CheckBank(const QString& bankFile, const QuestionPictures& pictu
             .arg(bank.Chapters.size())
             .arg(bank.CarTypes.join(QStringLiteral(", ")), bank.Areas.join(QStringLiteral(", "))) +
         PapersOverview(bank, papers) + "\n" + ChaptersOverview(bank, pools) + "\n" +
-        AnswersOverview(bank, report.Notes) +
+        CheckContent(bank, findings, report.Notes) +
         QStringLiteral("Pictures: %1 named by %2 question rows, %3\n")
             .arg(pictureCheck.NamedCount())
             .arg(withPictures)

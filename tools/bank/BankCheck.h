@@ -20,7 +20,11 @@ enum class CheckProblem {
     BrokenForm,     // options or answer that do not fit the question's form
     NoExplanation,  // a question without an explanation text
     MissingPicture, // a named picture the library does not hold or the program cannot show
-    TeachingFile    // a teaching item whose file its category's library cannot supply or show
+    TeachingFile,   // a teaching item whose file its category's library cannot supply or show
+    DuplicateStem,  // two questions of one chapter with the same stem and picture
+    KeyLength,      // keys given away by their length too often
+    AnswerSpread,   // an answer letter, or 对 or 错, far from its fair share
+    NoSourceDate    // a local rule whose source names no date
 };
 
 // One fault and what it concerns: the papers ("小车 × 全国") or the question IDs.
