@@ -75,6 +75,9 @@ private slots:
         QVERIFY(!HasSourceDate("2022年4月1日"));
         QVERIFY(!HasSourceDate("12022-04-01"));
         QVERIFY(!HasSourceDate("2022-4-1"));
+        QVERIFY(NamesPolicy("广州市限制摩托车通行规定"));
+        QVERIFY(NamesPolicy("道路交通安全法第四十二条"));
+        QVERIFY(!NamesPolicy("台风天气安全驾驶"));
     }
 };
 

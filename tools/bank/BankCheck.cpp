@@ -672,7 +672,7 @@ QString CheckContent(const Bank& bank, Findings& findings, QStringList& notes) {
                      QStringLiteral("the same stem and picture twice in one chapter"),
                      PairsText({group}, QStringLiteral(" = ")));
     for (const ContentQuestion& q : all)
-        if (q.Local && !HasSourceDate(q.Source))
+        if (q.Local && NamesPolicy(q.Source) && !HasSourceDate(q.Source))
             findings.Add(CheckProblem::NoSourceDate,
                          QStringLiteral("a local rule whose source names no date (YYYY-MM-DD)"),
                          QString::number(q.SubId));

@@ -24,7 +24,7 @@ enum class CheckProblem {
     DuplicateStem,  // two questions of one chapter with the same stem and picture
     KeyLength,      // keys given away by their length too often
     AnswerSpread,   // an answer letter, or 对 or 错, far from its fair share
-    NoSourceDate    // a local rule whose source names no date
+    NoSourceDate    // a local rule resting on a legal text whose source names no date
 };
 
 // One fault and what it concerns: the papers ("小车 × 全国") or the question IDs.

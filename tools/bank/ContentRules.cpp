@@ -128,3 +128,8 @@ bool HasSourceDate(const QString& source) {
         QStringLiteral("(?<!\\d)(19|20)\\d\\d-[01]\\d-[0-3]\\d(?!\\d)"));
     return date.match(source).hasMatch();
 }
+
+bool NamesPolicy(const QString& source) {
+    static const QRegularExpression policy(QStringLiteral("条例|办法|规定|通告|通知|决定|法|令"));
+    return policy.match(source).hasMatch();
+}

@@ -50,3 +50,6 @@ QList<QList<qlonglong>> SamePicture(const QList<ContentQuestion>& questions);
 
 // A source names the date of the text it rests on as YYYY-MM-DD.
 bool HasSourceDate(const QString& source);
+// A source that names a legal text or notice (条例, 办法, 规定, 通告, a law …), which may
+// change, rather than common knowledge of safe driving.
+bool NamesPolicy(const QString& source);
