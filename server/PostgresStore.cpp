@@ -348,6 +348,11 @@ private:
 
     static void Migrate(PgConnection& connection) {
         CheckEncoding(connection);
+        // A store already up to date is not written to, so that a service can start on a
+        // read-only database and report it through its health check.
+        if (connection.FirstCell("SELECT to_regclass('veltrano_schema') IS NOT NULL") == "t" &&
+            connection.Number("SELECT version FROM veltrano_schema") == kSchemaVersion)
+            return;
         connection.Exec("BEGIN");
         try {
             connection.Exec("SELECT pg_advisory_xact_lock(" + std::to_string(kSchemaLock) + ")");
