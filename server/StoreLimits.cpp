@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -77,15 +78,15 @@ bool IsBlank(char32_t code) {
 }
 
 // The first refused character of a valid UTF-8 text; line breaks and tabs pass when
-// `multiline`. Returns 0 when there is none.
-char32_t FirstRefusedCharacter(std::string_view text, bool multiline) {
+// `multiline`. Returns nothing when there is none.
+std::optional<char32_t> FirstRefusedCharacter(std::string_view text, bool multiline) {
     for (size_t i = 0; i < text.size();) {
         const char32_t code = NextCodePoint(text, i);
         const bool lineBreak = code == '\n' || code == '\t';
         if (IsRefusedCharacter(code) && !(multiline && lineBreak))
             return code;
     }
-    return 0;
+    return std::nullopt;
 }
 
 bool IsAllBlank(std::string_view text) {
@@ -158,8 +159,8 @@ std::string CheckText(const std::string& what, std::string_view text, protocol::
                       bool multiline) {
     if (!IsValidUtf8(text))
         return what + " is not valid UTF-8";
-    if (const char32_t refused = FirstRefusedCharacter(text, multiline))
-        return what + " holds the control or format character " + CodePointName(refused);
+    if (const auto refused = FirstRefusedCharacter(text, multiline))
+        return what + " holds the control or format character " + CodePointName(*refused);
     if (!chars.Holds(CharacterCount(text)))
         return what + " must have " + std::to_string(chars.Low) + " to " +
                std::to_string(chars.High) + " characters";

@@ -147,6 +147,10 @@ int Serve(GradeStore& store, const Options& options) {
 
 // A SQLite store is copied online; PostgreSQL has its own tool for that.
 int Backup(const Options& options) {
+    if (options.Argument.empty()) {
+        std::cerr << "backup wants a file to write\n";
+        return 2;
+    }
     if (IsPostgresUrl(options.Database)) {
         std::cerr << "a PostgreSQL store is backed up with pg_dump:\n"
                      "  pg_dump --format=custom --file=" +

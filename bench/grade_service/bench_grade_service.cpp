@@ -4,6 +4,7 @@
 //   bench-grade-service seed-sqlite FILE GRADES IDS
 //   bench-grade-service http PORT CONNECTIONS SECONDS IDS
 //   bench-grade-service sqlite FILE CONNECTIONS SECONDS IDS
+//   bench-grade-service http-insert PORT CONNECTIONS SECONDS
 #include "SqliteStore.h"
 #include "protocol/CommandText.h"
 #include "protocol/Wire.h"
@@ -90,6 +91,23 @@ QueryFactory HttpQueries(int port) {
     };
 }
 
+// procInsertGrade over HTTP: each client uploads grades back to back under IDs of its own.
+QueryFactory HttpInserts(int port) {
+    return [port] {
+        auto client = std::make_shared<httplib::Client>("127.0.0.1", port);
+        client->set_keep_alive(true);
+        client->set_tcp_nodelay(true);
+        client->set_connection_timeout(3);
+        client->set_read_timeout(10);
+        return [client](const std::string& empId) {
+            const std::string body = protocol::EncodeRequest(
+                {protocol::InsertGradeCommand("w" + empId, "张三", 1805, 95), "Execute"});
+            const auto result = client->Post("/providers/dspClient1", body, "application/json");
+            return result && result->status == 200;
+        };
+    };
+}
+
 QueryFactory SqliteQueries(const std::string& file) {
     return [file] {
         sqlite3* db = nullptr;
@@ -163,9 +181,17 @@ int main(int argc, char** argv) {
                 std::stoi(args[4]));
         return 0;
     }
+    if (args.size() == 4 && args[0] == "http-insert") {
+        const int connections = std::stoi(args[2]);
+        const std::string label = "insert-" + std::to_string(connections);
+        Measure(label.c_str(), HttpInserts(std::stoi(args[1])), connections, std::stoi(args[3]),
+                1000);
+        return 0;
+    }
     std::fputs("usage: bench-grade-service seed-sqlite FILE GRADES IDS\n"
                "       bench-grade-service http PORT CONNECTIONS SECONDS IDS\n"
-               "       bench-grade-service sqlite FILE CONNECTIONS SECONDS IDS\n",
+               "       bench-grade-service sqlite FILE CONNECTIONS SECONDS IDS\n"
+               "       bench-grade-service http-insert PORT CONNECTIONS SECONDS\n",
                stderr);
     return 2;
 }

@@ -46,6 +46,16 @@ private slots:
         QVERIFY(!Parse({"list-feedback", "set-version", "V2"}, error));
         QVERIFY(!Parse({"list-feedback", "extra"}, error));
     }
+
+    void backupTakesItsFile() {
+        std::string error;
+        auto options = Parse({"backup", "/var/backups/grades.db", "--db", "g.db"}, error);
+        QVERIFY2(options, error.c_str());
+        QCOMPARE(options->Run, Options::Action::Backup);
+        QCOMPARE(QString::fromStdString(options->Argument), "/var/backups/grades.db");
+        QVERIFY(!Parse({"backup"}, error));
+        QVERIFY(!Parse({"backup", "a.db", "list-feedback"}, error));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOptions)
