@@ -229,13 +229,13 @@ FileIdentity CheckFile(const std::string& file, const FileIdentity* expected) {
     struct stat status {};
     if (::stat(file.c_str(), &status) != 0) {
         if (errno == ENOENT)
-            throw StoreError("the database file " + file + " is gone");
+            throw StoreError("the database file is gone");
         throw StoreError("cannot check " + file + ": " + std::strerror(errno));
     }
     if (expected && (status.st_dev != expected->Device || status.st_ino != expected->Inode))
-        throw StoreError("the database file " + file + " was replaced");
+        throw StoreError("the database file was replaced");
     if ((status.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0)
-        throw StoreError("the database file " + file + " is read-only");
+        throw StoreError("the database file is read-only");
     return {status.st_dev, status.st_ino};
 }
 
