@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 namespace {
 const QString kNoPlayer = QStringLiteral("未安装 Flash 播放组件（Ruffle），无法播放此动画。");
@@ -83,14 +82,16 @@ void TFlashSlot::Play() {
         return ShowNotice(kNoPlayer);
     if (!Player) {
         Player = CreateWebView(this, QStringLiteral("SwfView"));
+        if (!Player)
+            return ShowNotice(kNoPlayer);
         layout()->addWidget(Player);
     }
     Notice->hide();
     Player->show();
     const QUrl folder = QUrl::fromLocalFile(RuffleFolder());
     const QUrl movie = QUrl::fromLocalFile(QFileInfo(MovieFile).absoluteFilePath());
-    Player->setHtml(
-        RufflePage(folder.toString(QUrl::FullyEncoded), movie.toString(QUrl::FullyEncoded)),
+    WebModule()->LoadHtml(
+        Player, RufflePage(folder.toString(QUrl::FullyEncoded), movie.toString(QUrl::FullyEncoded)),
         QUrl::fromLocalFile(QDir(RuffleFolder()).filePath(QStringLiteral("page.html"))));
 }
 
@@ -98,7 +99,7 @@ void TFlashSlot::Clear() {
     MovieFile.clear();
     Notice->hide();
     if (Player)
-        Player->setHtml(QString());
+        WebModule()->LoadHtml(Player, QString(), QUrl());
 }
 
 void TFlashSlot::ShowNotice(const QString& text) {

@@ -4,7 +4,6 @@
 #include <QWidget>
 
 class QLabel;
-class QWebEngineView;
 
 // A Flash film in a classroom slot, played by the Ruffle player in a web view that is
 // created when the first film is played. Without Ruffle beside the program the slot shows a
@@ -21,12 +20,13 @@ public:
     // An empty film: the player is left blank.
     void Clear();
     void ShowNotice(const QString& text);
-    QWebEngineView* View() const { return Player; }
+    // The player's web view (a QWebEngineView), null until a film was played.
+    QWidget* View() const { return Player; }
 
 private:
     QString MovieFile;
     QLabel* Notice;
-    QWebEngineView* Player = nullptr;
+    QWidget* Player = nullptr;
 };
 
 // The folder of the Ruffle player beside the program, and whether it holds the player.

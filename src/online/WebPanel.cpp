@@ -5,11 +5,7 @@
 
 #include <QEvent>
 #include <QLabel>
-#include <QWebEngineLoadingInfo>
-#include <QWebEnginePage>
-#include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
-#include <QWebEngineView>
+#include <QUrl>
 
 namespace {
 constexpr int kShowBrowserDelayMs = 500;
@@ -42,22 +38,18 @@ TWebPanel::TWebPanel(QWidget* area, QLabel* picture, QString browserName)
     Fit();
 }
 
-void TWebPanel::CreateBrowser() {
+bool TWebPanel::CreateBrowser() {
     View = CreateWebView(Area, BrowserName);
+    if (!View)
+        return false;
     View->hide();
-    QWebEngineScript styling;
-    styling.setName(QStringLiteral("PageStyling"));
-    styling.setSourceCode(PageStylingScript());
-    styling.setInjectionPoint(QWebEngineScript::DocumentReady);
-    styling.setWorldId(QWebEngineScript::ApplicationWorld);
-    styling.setRunsOnSubFrames(false);
-    View->page()->scripts().insert(styling);
+    WebModule()->RunWhenReady(View, QStringLiteral("PageStyling"), PageStylingScript());
     // An error page in the area would stay there; the picture is the better sight.
-    connect(View->page(), &QWebEnginePage::loadingChanged, this,
-            [this](const QWebEngineLoadingInfo& info) {
-                if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && BrowserFollowsArea)
-                    Show(false, QString());
-            });
+    WebModule()->OnLoadFailed(View, this, [this] {
+        if (BrowserFollowsArea)
+            Show(false, QString());
+    });
+    return true;
 }
 
 void TWebPanel::Show(bool online, const QString& address) {
@@ -65,7 +57,7 @@ void TWebPanel::Show(bool online, const QString& address) {
         ShowBrowserLater.stop();
         BrowserFollowsArea = false;
         if (View) {
-            View->stop();
+            WebModule()->Stop(View);
             View->setGeometry(0, 0, 0, 0);
             View->hide();
         }
@@ -73,11 +65,12 @@ void TWebPanel::Show(bool online, const QString& address) {
         Picture->show();
         return;
     }
-    if (!View)
-        CreateBrowser();
+    // Without the web module the picture stays, as for an unreachable site.
+    if (!View && !CreateBrowser())
+        return Show(false, QString());
     BrowserFollowsArea = true;
     Fit();
-    View->setUrl(QUrl(WebAddress(address)));
+    WebModule()->Load(View, QUrl(WebAddress(address)));
     View->hide();
     ShowBrowserLater.start();
     Picture->hide();

@@ -5,7 +5,6 @@
 #include <QTimer>
 
 class QLabel;
-class QWebEngineView;
 class QWidget;
 
 // One area of the window that shows a page of the web site when it can be reached and a
@@ -24,20 +23,21 @@ public:
     // the picture.
     void Show(bool online, const QString& address);
 
-    // Null until the first page was to be shown.
-    QWebEngineView* Browser() const { return View; }
+    // Null until the first page was to be shown; a QWebEngineView.
+    QWidget* Browser() const { return View; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateBrowser();
+    // False when there is no web module.
+    bool CreateBrowser();
     void Fit();
 
     QWidget* Area;
     QLabel* Picture;
     QString BrowserName;
-    QWebEngineView* View = nullptr;
+    QWidget* View = nullptr;
     bool BrowserFollowsArea = false;
     QTimer ShowBrowserLater;
 };

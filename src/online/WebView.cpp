@@ -1,9 +1,10 @@
 #include "online/WebView.h"
 
 #include <QCoreApplication>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
+#include <QDir>
+#include <QLibrary>
+#include <QWidget>
+#include <QtDebug>
 #include <unistd.h>
 
 void PrepareWebEngine() {
@@ -12,12 +13,26 @@ void PrepareWebEngine() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
-QWebEngineView* CreateWebView(QWidget* parent, const QString& name) {
-    auto* view = new QWebEngineView(parent);
+const TWebModule* WebModule() {
+    static const TWebModule* module = [] {
+        // Stays loaded for the whole run: the views live on in the window.
+        auto* library = new QLibrary(
+            QDir(QCoreApplication::applicationDirPath()).filePath("libveltrano_web.so"));
+        const auto entry = reinterpret_cast<TWebModuleEntry>(library->resolve(kWebModuleEntry));
+        if (!entry) {
+            qWarning().noquote() << "web pages cannot be shown:" << library->errorString();
+            return static_cast<const TWebModule*>(nullptr);
+        }
+        return entry();
+    }();
+    return module;
+}
+
+QWidget* CreateWebView(QWidget* parent, const QString& name) {
+    const TWebModule* module = WebModule();
+    if (!module)
+        return nullptr;
+    QWidget* view = module->Create(parent);
     view->setObjectName(name);
-    view->setContextMenuPolicy(Qt::NoContextMenu);
-    QWebEngineSettings* settings = view->settings();
-    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     return view;
 }

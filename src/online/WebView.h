@@ -1,8 +1,9 @@
 #pragma once
 
+#include "online/WebModule.h"
+
 #include <QString>
 
-class QWebEngineView;
 class QWidget;
 
 // Must run before the application object exists: Qt WebEngine shares OpenGL contexts with
@@ -10,6 +11,10 @@ class QWidget;
 // switched off for root only (QTWEBENGINE_DISABLE_SANDBOX=1).
 void PrepareWebEngine();
 
-// The one factory of the program's web views: no error pages of the browser's own, no
-// context menu, an off-the-record profile. Creating the first view starts the browser process.
-QWebEngineView* CreateWebView(QWidget* parent, const QString& name);
+// The web module, loaded beside the program on first use; null when it is missing or
+// cannot be loaded (the reason goes to the log once).
+const TWebModule* WebModule();
+
+// The one factory of the program's web views (see TWebModule::Create), named `name`; null
+// without the web module.
+QWidget* CreateWebView(QWidget* parent, const QString& name);

@@ -170,14 +170,16 @@ private slots:
         const auto stage = [film] {
             QVariant result;
             bool done = false;
-            film->View()->page()->runJavaScript(
-                "(() => { const p = document.querySelector('ruffle-player');"
-                " const c = p && p.shadowRoot && p.shadowRoot.querySelector('canvas');"
-                " return c && p.metadata ? c.toDataURL() : ''; })()",
-                [&](const QVariant& value) {
-                    result = value;
-                    done = true;
-                });
+            qobject_cast<QWebEngineView*>(film->View())
+                ->page()
+                ->runJavaScript(
+                    "(() => { const p = document.querySelector('ruffle-player');"
+                    " const c = p && p.shadowRoot && p.shadowRoot.querySelector('canvas');"
+                    " return c && p.metadata ? c.toDataURL() : ''; })()",
+                    [&](const QVariant& value) {
+                        result = value;
+                        done = true;
+                    });
             if (!QTest::qWaitFor([&] { return done; }, 10000))
                 return QString();
             return result.toString();
