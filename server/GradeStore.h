@@ -43,13 +43,21 @@ public:
     // The notice of the site's header; an empty text clears it.
     virtual void SetNotice(const std::string& notice) = 0;
     virtual std::string Notice() = 0;
-    // A trivial round trip to the store.
-    virtual void Ping() = 0;
+    // Throws StoreError, with a short reason, unless the store can take a write now. Cheap
+    // enough for a health check called every few seconds: nothing is committed.
+    virtual void CheckWritable() = 0;
 };
 
 // A store failure: its text is for the service's log, not for clients.
 class StoreError : public std::runtime_error {
     using std::runtime_error::runtime_error;
+};
+
+// A value the store cannot keep although it passed the service's checks (a character
+// beyond the database's encoding): the client's request fails, the store is fine. Its
+// text holds no personal data.
+class StoreRefusal : public StoreError {
+    using StoreError::StoreError;
 };
 
 // Opens the store named by `target` and brings its schema up to date: a file name for

@@ -18,6 +18,7 @@ std::string Usage() {
            "       veltrano-server list-grades ID [--db ...]\n"
            "       veltrano-server set-notice TEXT [--db ...]\n"
            "       veltrano-server list-feedback [--db ...]\n"
+           "       veltrano-server backup FILE [--db ...]\n"
            "Serves the grade service and the program's site (default " +
            defaults.Host + ":" + std::to_string(defaults.Port) + " on " + defaults.Database +
            ", the site folder installed with the program), or administers its store.\n"
@@ -59,6 +60,7 @@ constexpr std::pair<std::string_view, std::pair<Options::Action, bool>> kCommand
     {"list-grades", {Options::Action::ListGrades, true}},
     {"set-notice", {Options::Action::SetNotice, true}},
     {"list-feedback", {Options::Action::ListFeedback, false}},
+    {"backup", {Options::Action::Backup, true}},
 };
 
 std::optional<int> ParseNumber(std::string_view text, int low, int high) {

@@ -14,10 +14,11 @@
 //   veltrano-server list-grades ID [--db ...]
 //   veltrano-server set-notice TEXT [--db ...]
 //   veltrano-server list-feedback [--db ...]
+//   veltrano-server backup FILE [--db ...]
 struct Options {
-    enum class Action { Serve, SetVersion, ListGrades, SetNotice, ListFeedback, Help };
+    enum class Action { Serve, SetVersion, ListGrades, SetNotice, ListFeedback, Backup, Help };
     Action Run = Action::Serve;
-    std::string Argument; // the version, ID or notice of an administration command
+    std::string Argument; // the version, ID, notice or backup file of an administration command
     // Loopback unless the operator names a network address.
     std::string Host = "127.0.0.1";
     int Port = protocol::kDefaultPort;

@@ -3,16 +3,27 @@
 #include "ConnectionPool.h"
 #include "StoreLimits.h"
 
+#include <algorithm>
+#include <iterator>
 #include <libpq-fe.h>
 #include <set>
+#include <string_view>
 
 namespace {
 
 constexpr int kSchemaLock = 2112; // advisory lock serialising concurrent migrations
 
-// Every statement creates only what is missing or replaces a function, so the whole text
-// brings any older schema up to date; the limits in braces are filled in by WithLimits.
-constexpr const char* kMigration = R"sql(
+// The schema's version is kept in a table of one row; a store of the first releases has no
+// such table and counts as version 0.
+constexpr const char* kVersionTable = R"sql(
+CREATE TABLE IF NOT EXISTS veltrano_schema (version integer NOT NULL);
+INSERT INTO veltrano_schema (version) SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM veltrano_schema);
+)sql";
+
+// Version 1. Every statement creates only what is missing or replaces a function, so the text
+// brings any store of the first releases up to date; the limits in braces are filled in by
+// WithLimits.
+constexpr const char* kFirstVersion = R"sql(
 CREATE TABLE IF NOT EXISTS grades (
     id bigserial PRIMARY KEY,
     emp_id text NOT NULL CHECK (char_length(emp_id) BETWEEN {EmpID}),
@@ -83,6 +94,39 @@ END
 $$;
 )sql";
 
+// Version 2: texts are counted in characters whatever the database's encoding. char_length
+// counts bytes in a SQL_ASCII database, where a name of seven Chinese characters would
+// pass the service's checks and fail the table's.
+constexpr const char* kCharacterCounts = R"sql(
+CREATE OR REPLACE FUNCTION veltrano_chars(t text) RETURNS integer
+LANGUAGE sql IMMUTABLE STRICT AS $$
+    SELECT count(*)::integer FROM generate_series(0, octet_length(convert_to(t, 'UTF8')) - 1) i
+    WHERE get_byte(convert_to(t, 'UTF8'), i) & 192 <> 128
+$$;
+ALTER TABLE grades DROP CONSTRAINT IF EXISTS grades_emp_id_check,
+    DROP CONSTRAINT IF EXISTS grades_emp_name_check,
+    ADD CONSTRAINT grades_emp_id_check CHECK (veltrano_chars(emp_id) BETWEEN {EmpID}),
+    ADD CONSTRAINT grades_emp_name_check CHECK (veltrano_chars(emp_name) BETWEEN {EmpName});
+ALTER TABLE exe_versions DROP CONSTRAINT IF EXISTS exe_versions_info_content_check,
+    ADD CONSTRAINT exe_versions_info_content_check
+        CHECK (veltrano_chars(info_content) BETWEEN {Version});
+ALTER TABLE feedback DROP CONSTRAINT IF EXISTS feedback_contact_check,
+    DROP CONSTRAINT IF EXISTS feedback_message_check,
+    ADD CONSTRAINT feedback_contact_check CHECK (veltrano_chars(contact) BETWEEN {FeedbackContact}),
+    ADD CONSTRAINT feedback_message_check CHECK (veltrano_chars(message) BETWEEN {FeedbackMessage});
+ALTER TABLE site_notices DROP CONSTRAINT IF EXISTS site_notices_content_check,
+    ADD CONSTRAINT site_notices_content_check CHECK (veltrano_chars(content) BETWEEN {Notice});
+)sql";
+
+// The upgrade steps in order: step i brings a store of version i to version i + 1.
+constexpr const char* kUpgradeSteps[] = {kFirstVersion, kCharacterCounts};
+constexpr int kSchemaVersion = int(std::size(kUpgradeSteps));
+
+// Server encodings that hold every character of a Chinese name: SQL_ASCII keeps the UTF-8
+// bytes as they are; EUC_CN holds the characters of GB 2312, and a name beyond them is
+// refused as a value the store cannot keep.
+constexpr std::string_view kNameEncodings[] = {"UTF8", "SQL_ASCII", "EUC_CN"};
+
 struct Statement {
     const char* Name;
     const char* Sql;
@@ -112,7 +156,10 @@ constexpr Statement kListFeedback{
     "FROM feedback ORDER BY id"};
 constexpr Statement kSetNotice{"set_notice", "INSERT INTO site_notices (content) VALUES ($1)"};
 constexpr Statement kNotice{"notice", "SELECT content FROM site_notices ORDER BY id DESC LIMIT 1"};
-constexpr Statement kPing{"ping", "SELECT 1"};
+// Refused by a read-only transaction, a standby or a missing privilege, like any write, yet
+// it touches no row and takes no lock.
+constexpr Statement kCheckWritable{"check_writable",
+                                   "UPDATE veltrano_schema SET version = version WHERE false"};
 
 // Type identifiers of int2, int4 and int8.
 bool IsIntegerType(Oid type) {
@@ -148,6 +195,8 @@ public:
             PQfinish(Conn);
             throw StoreError("postgresql: " + message);
         }
+        // Texts travel as UTF-8 whatever the database keeps them in.
+        Exec("SET client_encoding = 'UTF8'");
         Exec("SET statement_timeout = 5000");
         Exec("SET client_min_messages = warning");
     }
@@ -164,6 +213,16 @@ public:
     }
 
     void Rollback() { PQclear(PQexec(Conn, "ROLLBACK")); }
+
+    // The first cell of a query run once, as a text or as a number.
+    std::string FirstCell(const std::string& sql) {
+        Result result(PQexec(Conn, sql.c_str()));
+        Check(result, PGRES_TUPLES_OK);
+        if (PQntuples(result.get()) < 1)
+            throw StoreError("postgresql: no row from " + sql);
+        return PQgetvalue(result.get(), 0, 0);
+    }
+    int Number(const std::string& sql) { return std::stoi(FirstCell(sql)); }
 
     // Runs a statement prepared once per connection, its arguments bound as parameters.
     protocol::ResultSet Run(const Statement& statement, const std::vector<protocol::Value>& args) {
@@ -188,9 +247,21 @@ public:
     }
 
 private:
+    // The error's code and first line; the detail lines are left out, since they quote the
+    // rows (an ID, a name), and so is the first line of a data exception, which may quote
+    // the bytes of a value. A value the database's encoding cannot hold is the client's.
     void Check(const Result& result, ExecStatusType wanted) {
-        if (PQresultStatus(result.get()) != wanted)
+        if (PQresultStatus(result.get()) == wanted)
+            return;
+        const char* code = PQresultErrorField(result.get(), PG_DIAG_SQLSTATE);
+        const char* primary = PQresultErrorField(result.get(), PG_DIAG_MESSAGE_PRIMARY);
+        if (!code || !primary)
             throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
+        const std::string state = code;
+        if (state == "22P05")
+            throw StoreRefusal("a text holds a character the database's encoding cannot keep");
+        throw StoreError("postgresql: " + state + " " +
+                         (state.starts_with("22") ? std::string("data exception") : primary));
     }
 
     static protocol::ResultSet Read(PGresult* result) {
@@ -261,7 +332,7 @@ public:
         return result.Rows.empty() ? std::string() : std::get<std::string>(result.Rows[0][0]);
     }
 
-    void Ping() override { Run(kPing, {}); }
+    void CheckWritable() override { Run(kCheckWritable, {}); }
 
 private:
     protocol::ResultSet Run(const Statement& statement, const std::vector<protocol::Value>& args) {
@@ -276,15 +347,39 @@ private:
     }
 
     static void Migrate(PgConnection& connection) {
+        CheckEncoding(connection);
+        // A store already up to date is not written to, so that a service can start on a
+        // read-only database and report it through its health check.
+        if (connection.FirstCell("SELECT to_regclass('veltrano_schema') IS NOT NULL") == "t" &&
+            connection.Number("SELECT version FROM veltrano_schema") == kSchemaVersion)
+            return;
         connection.Exec("BEGIN");
         try {
             connection.Exec("SELECT pg_advisory_xact_lock(" + std::to_string(kSchemaLock) + ")");
-            connection.Exec(WithLimits(kMigration));
+            connection.Exec(kVersionTable);
+            const int version = connection.Number("SELECT version FROM veltrano_schema");
+            if (version > kSchemaVersion)
+                throw StoreError("the database has schema version " + std::to_string(version) +
+                                 ", newer than this program's " + std::to_string(kSchemaVersion) +
+                                 ": run a newer veltrano-server");
+            for (int step = version; step < kSchemaVersion; ++step)
+                connection.Exec(WithLimits(kUpgradeSteps[step]));
+            connection.Exec("UPDATE veltrano_schema SET version = " +
+                            std::to_string(kSchemaVersion));
             connection.Exec("COMMIT");
         } catch (...) {
             connection.Rollback();
             throw;
         }
+    }
+
+    static void CheckEncoding(PgConnection& connection) {
+        const std::string encoding = connection.FirstCell("SHOW server_encoding");
+        if (std::find(std::begin(kNameEncodings), std::end(kNameEncodings), encoding) ==
+            std::end(kNameEncodings))
+            throw StoreError("the database's encoding " + encoding +
+                             " cannot store Chinese names: create the database with "
+                             "ENCODING 'UTF8' (createdb -E UTF8 -T template0 NAME)");
     }
 
     ConnectionPool<PgConnection> Pool;

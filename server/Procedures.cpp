@@ -4,6 +4,7 @@
 #include "StoreLimits.h"
 
 #include <cctype>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -15,6 +16,30 @@ std::string CheckGradeKey(std::string_view key) {
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-')
             return "the grade key may hold only letters, digits and hyphens";
     return {};
+}
+
+// procInsertGrade runs without rows ("Execute"); the two selects fetch theirs ("Active" or
+// "Open"). Any other mode, or a mode that does not fit the procedure, is refused rather than
+// guessed at.
+std::string CheckMode(const protocol::Command& command, std::string_view mode) {
+    const bool execute = protocol::IsExecuteMode(mode);
+    const bool fetch =
+        protocol::EqualsIgnoringCase(mode, "active") || protocol::EqualsIgnoringCase(mode, "open");
+    if (!execute && !fetch)
+        return "the mode must be Execute, Active or Open";
+    if (std::holds_alternative<protocol::InsertGrade>(command) != execute)
+        return execute ? "a select is fetched with mode Active or Open"
+                       : "procInsertGrade is run with mode Execute";
+    return {};
+}
+
+// The ID as the study program sends it, trimmed of blanks, so that " 123 " and "123" are
+// one learner.
+void TrimIds(protocol::Command& command) {
+    if (auto* grade = std::get_if<protocol::InsertGrade>(&command))
+        grade->EmpID = TrimBlanks(grade->EmpID);
+    else if (auto* query = std::get_if<protocol::SelectGrade>(&command))
+        query->EmpID = TrimBlanks(query->EmpID);
 }
 
 std::string FirstProblem(std::initializer_list<std::string> problems) {
@@ -64,23 +89,25 @@ Reply Procedures::Run(std::string_view provider, std::string_view body) {
     const auto request = protocol::DecodeRequest(body);
     if (!request.Ok)
         return ErrorReply(400, request.Error);
-    const auto parsed = protocol::ParseCommand(request.Value.Command);
+    auto parsed = protocol::ParseCommand(request.Value.Command);
     if (!parsed.Ok)
         return ErrorReply(400, parsed.Error);
-    if (auto problem = CheckArguments(parsed.Value); !problem.empty())
+    TrimIds(parsed.Value);
+    if (auto problem = FirstProblem(
+            {CheckMode(parsed.Value, request.Value.Mode), CheckArguments(parsed.Value)});
+        !problem.empty())
         return ErrorReply(400, problem);
 
-    const bool execute = protocol::IsExecuteMode(request.Value.Mode);
     try {
         if (const auto* grade = std::get_if<protocol::InsertGrade>(&parsed.Value)) {
-            const long long added = Store.InsertGrade(*grade);
-            return {200,
-                    execute ? protocol::EncodeRowsAffected(added) : protocol::EncodeResultSet({})};
+            return {200, protocol::EncodeRowsAffected(Store.InsertGrade(*grade))};
         }
         const auto result = std::holds_alternative<protocol::SelectGrade>(parsed.Value)
                                 ? Store.SelectGrade(std::get<protocol::SelectGrade>(parsed.Value))
                                 : Store.SelectExeVersion();
-        return {200, execute ? protocol::EncodeRowsAffected(0) : protocol::EncodeResultSet(result)};
+        return {200, protocol::EncodeResultSet(result)};
+    } catch (const StoreRefusal& refusal) {
+        return ErrorReply(400, refusal.what());
     } catch (const StoreError& error) {
         return StoreFailure(error);
     }
@@ -88,9 +115,10 @@ Reply Procedures::Run(std::string_view provider, std::string_view body) {
 
 Reply Procedures::Health() {
     try {
-        Store.Ping();
+        Store.CheckWritable();
         return {200, R"({"status":"ok"})"};
     } catch (const StoreError& error) {
-        return StoreFailure(error);
+        NoteRequestFailure(std::string("store cannot write: ") + error.what());
+        return {503, nlohmann::json{{"status", "unavailable"}, {"reason", error.what()}}.dump()};
     }
 }

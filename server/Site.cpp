@@ -43,13 +43,6 @@ std::string FirstField(const FormFields& fields, const std::string& name) {
     return found == fields.end() ? std::string() : found->second;
 }
 
-std::string Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\n");
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(" \t\n") - first + 1));
-}
-
 // Browsers send line breaks of a text area as CR LF; the store keeps LF alone.
 std::string WithUnixLineBreaks(std::string_view text) {
     std::string plain;
@@ -152,8 +145,8 @@ SiteAnswer Site::PostFeedback(std::string_view contentType, const FormFields& fo
     if (!contentType.starts_with("application/x-www-form-urlencoded"))
         return PageAnswer(415, "无法接收留言",
                           "<p>留言请通过<a href=\"/tellme/\">意见反馈</a>页面的表单提交。</p>");
-    Feedback feedback{Trimmed(FirstField(form, "contact")),
-                      Trimmed(WithUnixLineBreaks(FirstField(form, "message"))), sender};
+    Feedback feedback{TrimBlanks(FirstField(form, "contact")),
+                      TrimBlanks(WithUnixLineBreaks(FirstField(form, "message"))), sender};
     const std::string back = "<p><a href=\"/tellme/\">返回意见反馈</a></p>";
     if (feedback.Message.empty())
         return PageAnswer(400, "留言为空", "<p>请填写留言内容后再提交。</p>" + back);
@@ -257,7 +250,7 @@ std::string Site::PackagesList() {
 }
 
 std::string Site::GradeRows(const FormFields& query) {
-    const std::string id = Trimmed(FirstField(query, "id"));
+    const std::string id = TrimBlanks(FirstField(query, "id"));
     if (id.empty())
         return {};
     const protocol::SelectGrade selection{id, MinimumMark(query)};

@@ -3,8 +3,21 @@
 #include "ConnectionPool.h"
 #include "StoreLimits.h"
 
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -80,10 +93,11 @@ constexpr const char* kNotice = "SELECT content FROM site_notices ORDER BY id DE
 
 class SqliteConnection {
 public:
+    // Never creates the file: a file that vanished while the service runs must not come back
+    // empty behind its back.
     explicit SqliteConnection(const std::string& file) {
-        const int rc = sqlite3_open_v2(
-            file.c_str(), &Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-            nullptr);
+        const int rc = sqlite3_open_v2(file.c_str(), &Db,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) {
             const std::string message = Db ? sqlite3_errmsg(Db) : sqlite3_errstr(rc);
             sqlite3_close(Db);
@@ -138,6 +152,8 @@ public:
         return int(std::get<long long>(result.Rows.at(0).at(0)));
     }
 
+    sqlite3* Handle() { return Db; }
+
 private:
     sqlite3_stmt* Prepared(const std::string& sql) {
         auto found = Statements.find(sql);
@@ -190,58 +206,175 @@ private:
     std::map<std::string, sqlite3_stmt*> Statements;
 };
 
+// The file a store was opened on: the same device and inode for as long as it runs.
+struct FileIdentity {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+};
+
+// Creates a missing database file readable by its owner only; SQLite gives its journal
+// files the same permissions.
+void CreateIfMissing(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+    else if (errno != EEXIST)
+        throw StoreError("cannot create " + file + ": " + std::strerror(errno));
+}
+
+// Throws unless `file` is still the file the store was opened on and may be written. A file
+// without any write permission counts as read-only even for root, who could write it anyway:
+// that is how an operator stops the writes.
+FileIdentity CheckFile(const std::string& file, const FileIdentity* expected) {
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) {
+        if (errno == ENOENT)
+            throw StoreError("the database file is gone");
+        throw StoreError("cannot check " + file + ": " + std::strerror(errno));
+    }
+    if (expected && (status.st_dev != expected->Device || status.st_ino != expected->Inode))
+        throw StoreError("the database file was replaced");
+    if ((status.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0)
+        throw StoreError("the database file is read-only");
+    return {status.st_dev, status.st_ino};
+}
+
+// One write waiting for the writer: its work, and how it ended.
+struct WriteJob {
+    std::function<void(SqliteConnection&)> Work;
+    std::exception_ptr Failure;
+    bool Done = false;
+};
+
 class SqliteStore : public GradeStore {
 public:
     SqliteStore(const std::string& file, int maxConnections)
-        : Pool(maxConnections, [file] { return std::make_unique<SqliteConnection>(file); }) {
-        auto connection = Pool.Acquire();
-        Migrate(*connection);
+        : File(file), Identity((CreateIfMissing(file), CheckFile(file, nullptr))),
+          Pool(maxConnections, [file] { return std::make_unique<SqliteConnection>(file); }) {
+        Migrate(Writer());
     }
 
     long long InsertGrade(const protocol::InsertGrade& grade) override {
         long long changes = 0;
-        Run(kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark, grade.GradeKey},
-            &changes);
+        Write([&](SqliteConnection& writer) {
+            writer.Run(kInsertGrade,
+                       {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark, grade.GradeKey},
+                       &changes);
+        });
         return changes;
     }
 
     protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) override {
-        return Run(SqliteSelectGradeSql(),
-                   {query.EmpID, query.MinMark, static_cast<long long>(protocol::kMaxGradeRows)});
+        return Read(SqliteSelectGradeSql(),
+                    {query.EmpID, query.MinMark, static_cast<long long>(protocol::kMaxGradeRows)});
     }
 
-    protocol::ResultSet SelectExeVersion() override { return Run(kSelectExeVersion, {}); }
+    protocol::ResultSet SelectExeVersion() override { return Read(kSelectExeVersion, {}); }
 
-    void SetExeVersion(const std::string& version) override { Run(kSetExeVersion, {version}); }
+    void SetExeVersion(const std::string& version) override { WriteOne(kSetExeVersion, {version}); }
 
     protocol::ResultSet ListVersions(int limit) override {
-        return Run(kListVersions, {static_cast<long long>(limit)});
+        return Read(kListVersions, {static_cast<long long>(limit)});
     }
 
     protocol::ResultSet ListGrades(const std::string& empId) override {
-        return Run(std::string(kGradeColumns) + kListGrades, {empId});
+        return Read(std::string(kGradeColumns) + kListGrades, {empId});
     }
 
     void AddFeedback(const Feedback& feedback) override {
-        Run(kAddFeedback, {feedback.Contact, feedback.Message, feedback.Sender});
+        WriteOne(kAddFeedback, {feedback.Contact, feedback.Message, feedback.Sender});
     }
 
-    protocol::ResultSet ListFeedback() override { return Run(kListFeedback, {}); }
+    protocol::ResultSet ListFeedback() override { return Read(kListFeedback, {}); }
 
-    void SetNotice(const std::string& notice) override { Run(kSetNotice, {notice}); }
+    void SetNotice(const std::string& notice) override { WriteOne(kSetNotice, {notice}); }
 
     std::string Notice() override {
-        const auto result = Run(kNotice, {});
+        const auto result = Read(kNotice, {});
         return result.Rows.empty() ? std::string() : std::get<std::string>(result.Rows[0][0]);
     }
 
-    void Ping() override { Run("SELECT 1", {}); }
+    // An empty write: the file checks and the write lock, with nothing to commit.
+    void CheckWritable() override {
+        Write([](SqliteConnection&) {});
+    }
 
 private:
-    protocol::ResultSet Run(const std::string& sql, const std::vector<protocol::Value>& args,
-                            long long* changes = nullptr) {
+    // Reads run on pooled connections side by side (WAL lets them pass the writer); a
+    // connection that failed is closed, so the next read opens a fresh one.
+    protocol::ResultSet Read(const std::string& sql, const std::vector<protocol::Value>& args) {
         auto connection = Pool.Acquire();
-        return connection->Run(sql, args, changes);
+        try {
+            return connection->Run(sql, args);
+        } catch (const StoreError&) {
+            connection.Discard();
+            throw;
+        }
+    }
+
+    void WriteOne(const std::string& sql, const std::vector<protocol::Value>& args) {
+        Write([&](SqliteConnection& writer) { writer.Run(sql, args); });
+    }
+
+    // Group commit: writes queue for the one writer connection; whichever caller finds it
+    // free commits everything queued so far in one transaction, one sync for all of them,
+    // each write in a savepoint of its own so that one refused write fails alone.
+    void Write(std::function<void(SqliteConnection&)> work) {
+        WriteJob job{std::move(work), nullptr, false};
+        std::unique_lock lock(WriteMutex);
+        Queued.push_back(&job);
+        WriteDone.wait(lock, [&] { return job.Done || !Writing; });
+        if (!job.Done) {
+            Writing = true;
+            std::vector<WriteJob*> batch;
+            batch.swap(Queued);
+            lock.unlock();
+            Commit(batch);
+            lock.lock();
+            for (auto* done : batch)
+                done->Done = true;
+            Writing = false;
+            WriteDone.notify_all();
+        }
+        if (job.Failure)
+            std::rethrow_exception(job.Failure);
+    }
+
+    // A grade is acknowledged only when it was committed to the file the store was opened
+    // on, checked before and after: one written to a deleted or replaced file is refused.
+    void Commit(const std::vector<WriteJob*>& batch) {
+        try {
+            CheckFile(File, &Identity);
+            SqliteConnection& writer = Writer();
+            writer.Exec("BEGIN IMMEDIATE");
+            for (auto* job : batch) {
+                writer.Exec("SAVEPOINT job");
+                try {
+                    job->Work(writer);
+                } catch (const StoreError&) {
+                    job->Failure = std::current_exception();
+                    writer.Exec("ROLLBACK TO job");
+                }
+                writer.Exec("RELEASE job");
+            }
+            writer.Exec("COMMIT");
+            CheckFile(File, &Identity);
+        } catch (const StoreError&) {
+            // The writer may hold a broken handle (a read-only file, a vanished one): it is
+            // closed and opened afresh by the next write.
+            if (WriterConnection)
+                WriterConnection->Rollback();
+            WriterConnection.reset();
+            for (auto* job : batch)
+                if (!job->Failure)
+                    job->Failure = std::current_exception();
+        }
+    }
+
+    SqliteConnection& Writer() {
+        if (!WriterConnection)
+            WriterConnection = std::make_unique<SqliteConnection>(File);
+        return *WriterConnection;
     }
 
     // Several processes may open the same file at once (the service and an administrator):
@@ -250,6 +383,10 @@ private:
         connection.Exec("BEGIN IMMEDIATE");
         try {
             const int version = connection.SchemaVersion();
+            if (version > kSchemaVersion)
+                throw StoreError("the database has schema version " + std::to_string(version) +
+                                 ", newer than this program's " + std::to_string(kSchemaVersion) +
+                                 ": run a newer veltrano-server");
             if (version < kSchemaVersion) {
                 // Grades of the first release gain their key column; the schema text then
                 // creates whatever else is missing.
@@ -265,7 +402,14 @@ private:
         }
     }
 
+    const std::string File;
+    const FileIdentity Identity;
     ConnectionPool<SqliteConnection> Pool;
+    std::mutex WriteMutex;
+    std::condition_variable WriteDone;
+    std::vector<WriteJob*> Queued;
+    bool Writing = false;
+    std::unique_ptr<SqliteConnection> WriterConnection; // used by the committing caller only
 };
 
 } // namespace
@@ -276,4 +420,42 @@ std::string SqliteSelectGradeSql() {
 
 std::unique_ptr<GradeStore> OpenSqliteStore(const std::string& file, int maxConnections) {
     return std::make_unique<SqliteStore>(file, maxConnections);
+}
+
+void BackupSqliteStore(const std::string& database, const std::string& destination) {
+    CheckFile(database, nullptr);
+    std::error_code error;
+    if (std::filesystem::equivalent(database, destination, error))
+        throw StoreError("the backup must go to another file than " + database);
+    SqliteConnection source(database);
+    const std::string part = destination + ".part";
+    std::remove(part.c_str());
+    CreateIfMissing(part);
+    try {
+        {
+            SqliteConnection copy(part);
+            sqlite3_backup* backup =
+                sqlite3_backup_init(copy.Handle(), "main", source.Handle(), "main");
+            if (!backup)
+                throw StoreError(std::string("sqlite: ") + sqlite3_errmsg(copy.Handle()));
+            // One step copies every page within one read transaction of the source: a
+            // consistent snapshot, while the service goes on writing beside it (WAL).
+            int rc;
+            while ((rc = sqlite3_backup_step(backup, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            sqlite3_backup_finish(backup);
+            if (rc != SQLITE_DONE)
+                throw StoreError(std::string("sqlite backup: ") + sqlite3_errstr(rc));
+            // The copy stands alone: its pages leave the journal for the file itself.
+            copy.Exec("PRAGMA journal_mode=DELETE");
+            const auto check = copy.Run("PRAGMA integrity_check", {});
+            if (check.Rows.empty() || check.Rows[0][0] != protocol::Value(std::string("ok")))
+                throw StoreError("the copy failed its integrity check");
+        }
+        if (std::rename(part.c_str(), destination.c_str()) != 0)
+            throw StoreError("cannot write " + destination + ": " + std::strerror(errno));
+    } catch (...) {
+        std::remove(part.c_str());
+        throw;
+    }
 }

@@ -24,8 +24,12 @@ bool IsValidUtf8(std::string_view text);
 long CharacterCount(std::string_view text);
 
 // Why a text is refused, or an empty text when it is fine: it must be valid UTF-8, hold
-// `chars` characters and no control character (line breaks and tabs allowed when
-// `multiline`).
+// `chars` characters, no control or format character, no line or paragraph separator and no
+// noncharacter (line breaks and tabs allowed when `multiline`), and not only blanks.
 std::string CheckText(const std::string& what, std::string_view text, protocol::Range chars,
                       bool multiline = false);
+// The text without the Unicode blanks around it, as the study program trims what a learner
+// types; invalid UTF-8 is returned as it is, for the checks to refuse.
+std::string TrimBlanks(std::string_view text);
+
 std::string CheckRange(const std::string& what, long long value, protocol::Range range);

@@ -2,6 +2,8 @@
 #include "HttpService.h"
 #include "Log.h"
 #include "Options.h"
+#include "PostgresStore.h"
+#include "SqliteStore.h"
 #include "StoreLimits.h"
 
 #include <atomic>
@@ -186,7 +188,26 @@ int Serve(GradeStore& store, const Options& options) {
     return ok ? 0 : 1;
 }
 
+// A SQLite store is copied online; PostgreSQL has its own tool for that.
+int Backup(const Options& options) {
+    if (options.Argument.empty()) {
+        std::cerr << "backup wants a file to write\n";
+        return 2;
+    }
+    if (IsPostgresUrl(options.Database)) {
+        std::cerr << "a PostgreSQL store is backed up with pg_dump:\n"
+                     "  pg_dump --format=custom --file=" +
+                         options.Argument + " DATABASE_URL\n";
+        return 2;
+    }
+    BackupSqliteStore(options.Database, options.Argument);
+    std::cout << "backup of " << options.Database << " written to " << options.Argument << '\n';
+    return 0;
+}
+
 int Run(const Options& options) {
+    if (options.Run == Options::Action::Backup)
+        return Backup(options);
     const int connections = options.Run == Options::Action::Serve ? options.Threads : 1;
     auto store = OpenGradeStore(options.Database, connections);
     switch (options.Run) {

@@ -108,5 +108,21 @@ bench_postgresql() {
   report PostgreSQL "$service" "$store"
 }
 
+# Inserts on SQLite from 1, 8 and 64 concurrent clients: with writes serialised, the p99
+# of many writers stays within a small multiple of the single writer's.
+bench_sqlite_inserts() {
+  local db="$work/inserts.db" single line
+  start_service "$db"
+  for clients in 1 8 64; do
+    line=$("$BIN/bench-grade-service" http-insert "$port" "$clients" "$SECONDS_EACH" "$IDS")
+    echo "SQLite inserts: $line"
+    [ "$clients" -ne 1 ] || single=$(field p99 "$line")
+    awk -v p="$(field p99 "$line")" -v s="$single" -v c="$clients" 'BEGIN {
+      printf "SQLite inserts: p99 ratio %d clients/1 client = %.2f\n", c, p / s }'
+  done
+  stop_service
+}
+
 bench_sqlite
+bench_sqlite_inserts
 bench_postgresql

@@ -128,8 +128,10 @@ private slots:
         QFETCH(bool, fetches);
         TQuery upload;
         QVERIFY(ExecRemoteSQL(upload, Insert("modes", 91), "Execute", true));
+        // The service takes an upload only to execute and a query only to fetch.
         TQuery query;
-        QVERIFY(ExecRemoteSQL(query, Select("modes", 90), mode, true));
+        QVERIFY(
+            ExecRemoteSQL(query, fetches ? Select("modes", 90) : Insert("modes", 92), mode, true));
         QCOMPARE(query.Active, fetches);
         QCOMPARE(query.RecordCount() > 0, fetches);
     }

@@ -49,6 +49,16 @@ private slots:
         QVERIFY(!Parse({"list-feedback", "extra"}, error));
     }
 
+    void backupTakesItsFile() {
+        std::string error;
+        auto options = Parse({"backup", "/var/backups/grades.db", "--db", "g.db"}, error);
+        QVERIFY2(options, error.c_str());
+        QCOMPARE(options->Run, Options::Action::Backup);
+        QCOMPARE(QString::fromStdString(options->Argument), "/var/backups/grades.db");
+        QVERIFY(!Parse({"backup"}, error));
+        QVERIFY(!Parse({"backup", "a.db", "list-feedback"}, error));
+    }
+
     // Loopback by default; the limits take numbers in their ranges only.
     void defaultsAndLimits() {
         std::string error;

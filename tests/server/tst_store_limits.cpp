@@ -53,6 +53,52 @@ private slots:
                      .empty());
         QVERIFY(CheckText("message", "\xC2\xA0\xC2\xB7", kFeedbackMessageChars, true).empty());
     }
+
+    // Each class once at the edges of its range, so that a table slip shows.
+    void invisibleCharactersAreRefused_data() {
+        QTest::addColumn<uint>("code");
+        QTest::addColumn<bool>("refused");
+        for (const uint code : {0x00u,   0x1Fu,   0x7Fu,   0x80u,    0x85u,     0x9Fu,    0xADu,
+                                0x061Cu, 0x180Eu, 0x200Bu, 0x200Fu,  0x2028u,   0x2029u,  0x202Au,
+                                0x202Eu, 0x2060u, 0x2066u, 0x206Fu,  0xFDD0u,   0xFDEFu,  0xFEFFu,
+                                0xFFF9u, 0xFFFEu, 0xFFFFu, 0x1FFFEu, 0x10FFFFu, 0xE0001u, 0xE007Fu})
+            QTest::addRow("U+%04X", code) << code << true;
+        for (const uint code : {0x20u, 0x41u, 0xA0u, 0xA1u, 0x200Au, 0x2010u, 0x2030u, 0x3000u,
+                                0x5F20u, 0xFDCFu, 0xFDF0u, 0xFFFDu, 0x20000u, 0xE0080u})
+            QTest::addRow("U+%04X", code) << code << false;
+    }
+
+    void invisibleCharactersAreRefused() {
+        QFETCH(uint, code);
+        QFETCH(bool, refused);
+        const char32_t text[] = {U'x', char32_t(code), U'y'};
+        const std::string utf8 = QString::fromUcs4(text, 3).toStdString();
+        QCOMPARE(!CheckText("name", utf8, protocol::kEmpNameChars).empty(), refused);
+    }
+
+    void onlyBlanksAreNoText() {
+        QVERIFY(!CheckText("name", "\xE3\x80\x80 ", protocol::kEmpNameChars).empty());
+        QVERIFY(CheckText("name", "a b", protocol::kEmpNameChars).empty());
+        QVERIFY(CheckText("notice", "", kNoticeChars).empty());
+    }
+
+    void blanksAroundAreTrimmedLikeTheProgramTrims() {
+        QCOMPARE(TrimBlanks(" 123 "), std::string("123"));
+        QCOMPARE(TrimBlanks("\t\xE3\x80\x80"
+                            "1 2\xC2\xA0\r\n"),
+                 std::string("1 2"));
+        QCOMPARE(TrimBlanks("\xE2\x80\xA8"
+                            "x"),
+                 std::string("x"));
+        QCOMPARE(TrimBlanks("   "), std::string());
+        QCOMPARE(TrimBlanks(""), std::string());
+        // Not a blank: a zero-width space stays, for the checks to refuse.
+        QCOMPARE(TrimBlanks("\xE2\x80\x8B"
+                            "1"),
+                 std::string("\xE2\x80\x8B"
+                             "1"));
+        QCOMPARE(TrimBlanks(" \xFF "), std::string(" \xFF "));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestStoreLimits)

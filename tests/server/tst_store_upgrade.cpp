@@ -62,8 +62,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError,
                                  store->SetNotice(std::string(kNoticeChars.High + 1, 'n')));
         QVERIFY_THROWS_EXCEPTION(
-            StoreError, store->InsertGrade({"i", "n", protocol::kUseTimeSeconds.High + 1, 90}));
-        QCOMPARE(store->InsertGrade({"i", "n", protocol::kUseTimeSeconds.High, 90}), 1LL);
+            StoreError, store->InsertGrade({"i", "n", protocol::kUseTimeSeconds.High + 1, 90, {}}));
+        QCOMPARE(store->InsertGrade({"i", "n", protocol::kUseTimeSeconds.High, 90, {}}), 1LL);
         QCOMPARE(int(store->ListFeedback().Rows.size()), 0);
     }
 };
