@@ -1,4 +1,5 @@
 // veltrano-server: the grade service of the study program, and its administration.
+#include "ConfigFile.h"
 #include "HttpService.h"
 #include "Log.h"
 #include "Options.h"
@@ -143,6 +144,23 @@ int Serve(GradeStore& store, const Options& options) {
     return ok ? 0 : 1;
 }
 
+// --check-config: the settings in effect, and whether the service could start with them.
+int CheckConfig(const Options& options) {
+    std::cout << "settings file: " << (options.ConfigFile.empty() ? "(none)" : options.ConfigFile)
+              << '\n'
+              << "listen = " << options.Host << ':' << options.Port << '\n'
+              << "db = " << ShownDatabase(options.Database) << '\n'
+              << "threads = " << options.Threads << '\n'
+              << "site = "
+              << (options.SiteFolder.empty() ? DefaultSiteFolder().string() : options.SiteFolder)
+              << '\n';
+    const auto problems = CheckSettings(options.Database, options.SiteFolder);
+    for (const std::string& problem : problems)
+        std::cerr << problem << '\n';
+    std::cout << (problems.empty() ? "settings ok" : "settings have problems") << '\n';
+    return problems.empty() ? 0 : 2;
+}
+
 int Run(const Options& options) {
     const int connections = options.Run == Options::Action::Serve ? options.Threads : 1;
     auto store = OpenGradeStore(options.Database, connections);
@@ -173,6 +191,8 @@ int main(int argc, char** argv) {
         std::cout << Usage();
         return 0;
     }
+    if (options->Run == Options::Action::CheckConfig)
+        return CheckConfig(*options);
     // Blocked before any thread starts, so that only the watcher receives them.
     const sigset_t signals = StopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
