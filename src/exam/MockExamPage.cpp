@@ -91,11 +91,17 @@ bool ComposeMockExamPaper(const TDriverInfo& driver, TSubList& paper, QWidget* o
     }
     const QList<TChapterCount> entries = ChapterCounts(query, driver.SubAreaID);
     query.Close();
+    // A bank made before related groups existed has none: every question stands alone.
+    const TRelatedGroups groups =
+        ExecLocalSQL(query, RelatedGroupsSQL(), QStringLiteral("open"), false)
+            ? RelatedGroups(query)
+            : TRelatedGroups();
+    query.Close();
     if (!ExecLocalSQL(query, PaperSQL(entries), QStringLiteral("open"), true))
         return false;
+    PickPaper(query, entries, groups);
     TSubList drawn = ReadSubList(query);
     query.Close();
-    DropRepeatedQuestions(drawn);
     CutPaper(drawn);
     if (QuestionCount(drawn) < 1) {
         ShowMessageBox(owner, noQuestion, MsgIcon::Information);

@@ -4,21 +4,6 @@
 
 #include <QSet>
 
-int DropRepeatedQuestions(TSubList& paper) {
-    QSet<int> seen;
-    int dropped = 0;
-    for (qsizetype i = 1; i < paper.size();) {
-        if (seen.contains(paper[i].SubID)) {
-            paper.removeAt(i);
-            ++dropped;
-        } else {
-            seen.insert(paper[i].SubID);
-            ++i;
-        }
-    }
-    return dropped;
-}
-
 void CutPaper(TSubList& paper, int cells) {
     if (QuestionCount(paper) > cells)
         paper.resize(cells + 1);

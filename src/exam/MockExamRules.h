@@ -14,9 +14,6 @@ constexpr int AnswerSheetCells = 100;
 constexpr int PassMark = 90;
 constexpr int ExamSeconds = 45 * 60;
 
-// Keeps the first row of every question and drops later rows of the same SubID (a question
-// filed in two chapters can be drawn twice); returns how many were dropped.
-int DropRepeatedQuestions(TSubList& paper);
 // Cuts a paper to the cells of the answer sheet.
 void CutPaper(TSubList& paper, int cells = AnswerSheetCells);
 

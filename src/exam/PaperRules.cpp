@@ -2,6 +2,10 @@
 
 #include "data/TQuery.h"
 
+#include <QSet>
+
+#include <algorithm>
+
 QString PaperCountSQL(int carTypeID, int areaID) {
     const QString c = QString::number(carTypeID);
     return QStringLiteral("select ChapterID,CardTypeIDCount") + c +
@@ -37,30 +41,70 @@ int FormTwoDraw(int count) {
 
 namespace {
 
-QString FormDraw(int draw, const QString& chapter, int form) {
-    return QStringLiteral("select * from (select top ") + QString::number(draw) +
-           QStringLiteral(" s.* ") +
-           QStringLiteral("from Sub s inner join (select min(Sub.ID) as SelID,Sub.SubID ") +
-           QStringLiteral("from Sub inner join Chapter on Sub.ChapterID=Chapter.ChapterID ") +
-           QStringLiteral("where Chapter.ChapterID=") + chapter +
-           (form == 1 ? QStringLiteral(" ") + QStringLiteral("and SubFormatID=1 group by "
-                                                             "Sub.SubID) p on s.ID=p.SelID ")
-                      : QStringLiteral(" and SubFormatID=2 group by Sub.SubID) p on "
-                                       "s.ID=p.SelID ")) +
-           QStringLiteral("order by rnd(s.SubID)) a") + QString::number(form) + QStringLiteral(" ");
+QString FormDraw(const QString& chapter, int form) {
+    return QStringLiteral("select s.* from Sub s inner join (select min(ID) as SelID,SubID "
+                          "from Sub where ChapterID=") +
+           chapter + QStringLiteral(" and SubFormatID=") + QString::number(form) +
+           QStringLiteral(" group by SubID) p on s.ID=p.SelID\n");
 }
 
 } // namespace
 
 QString PaperSQL(const QList<TChapterCount>& entries) {
-    QString sql = QStringLiteral("select * from (");
-    for (qsizetype k = 0; k < entries.size(); ++k) {
-        const QString chapter = QString::number(entries[k].ChapterID);
-        if (k > 0)
-            sql += QStringLiteral("union all\n");
-        sql += FormDraw(FormOneDraw(entries[k].Count), chapter, 1) + QStringLiteral("\n") +
-               QStringLiteral("union all ") + QStringLiteral("\n");
-        sql += FormDraw(FormTwoDraw(entries[k].Count), chapter, 2) + QStringLiteral("\n");
+    QStringList draws;
+    for (const TChapterCount& entry : entries)
+        for (int form : {1, 2})
+            draws.append(FormDraw(QString::number(entry.ChapterID), form));
+    return QStringLiteral("select * from (") + draws.join(QStringLiteral("union all\n")) +
+           QStringLiteral(") ls order by SubFormatID desc,rnd(SubID)");
+}
+
+QString RelatedGroupsSQL() {
+    return QStringLiteral("select SubID,RelatedGroup from SubRelated");
+}
+
+TRelatedGroups RelatedGroups(const TQuery& rows) {
+    TRelatedGroups groups;
+    const int subColumn = rows.FieldIndex(QStringLiteral("SubID"));
+    const int groupColumn = rows.FieldIndex(QStringLiteral("RelatedGroup"));
+    if (subColumn < 0 || groupColumn < 0)
+        return groups;
+    for (const QVariantList& row : rows.Rows)
+        groups.insert(row.value(subColumn).toLongLong(), row.value(groupColumn).toString());
+    return groups;
+}
+
+void PickPaper(TQuery& candidates, const QList<TChapterCount>& entries,
+               const TRelatedGroups& groups) {
+    const int subColumn = candidates.FieldIndex(QStringLiteral("SubID"));
+    const int chapterColumn = candidates.FieldIndex(QStringLiteral("ChapterID"));
+    const int formColumn = candidates.FieldIndex(QStringLiteral("SubFormatID"));
+    if (subColumn < 0 || chapterColumn < 0 || formColumn < 0) {
+        candidates.Rows.clear();
+        return;
     }
-    return sql + QStringLiteral(") ls order by SubFormatID desc,rnd(SubID)");
+    QHash<std::pair<int, int>, int> left; // per chapter and form: questions still to draw
+    for (const TChapterCount& entry : entries) {
+        left[{entry.ChapterID, 1}] += FormOneDraw(entry.Count);
+        left[{entry.ChapterID, 2}] += FormTwoDraw(entry.Count);
+    }
+    QSet<qlonglong> taken;
+    QSet<QString> takenGroups;
+    QList<QVariantList> paper;
+    for (const QVariantList& row : std::as_const(candidates.Rows)) {
+        const qlonglong subId = row.value(subColumn).toLongLong();
+        int& wanted = left[{row.value(chapterColumn).toInt(), row.value(formColumn).toInt()}];
+        const QList<QString> related = groups.values(subId);
+        const bool clash = std::any_of(related.begin(), related.end(),
+                                       [&](const QString& g) { return takenGroups.contains(g); });
+        if (wanted <= 0 || taken.contains(subId) || clash)
+            continue;
+        --wanted;
+        taken.insert(subId);
+        for (const QString& group : related)
+            takenGroups.insert(group);
+        paper.append(row);
+    }
+    candidates.Rows = paper;
+    candidates.First();
 }

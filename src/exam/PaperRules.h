@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMultiHash>
 #include <QString>
 
 class TQuery;
@@ -27,6 +28,18 @@ QList<TChapterCount> ChapterCounts(const TQuery& counts, int areaID);
 int FormOneDraw(int count);
 int FormTwoDraw(int count);
 
-// The paper statement (Jet dialect): per entry a random draw of each form, one row per
-// SubID (the smallest ID), the whole ordered form 2 first and randomly within a form.
+// The paper statement (Jet dialect): the candidates of every entry and form, one row per
+// SubID and chapter (the smallest ID), ordered form 2 first and randomly within a form.
+// PickPaper then takes the paper from them.
 QString PaperSQL(const QList<TChapterCount>& entries);
+
+// Questions of which a paper holds one at most, by SubID: the groups each stands in.
+using TRelatedGroups = QMultiHash<qlonglong, QString>;
+QString RelatedGroupsSQL();
+TRelatedGroups RelatedGroups(const TQuery& rows);
+
+// Keeps of the candidates, in their order, per entry and form the first questions up to
+// its draw, passing over a question already in the paper (one filed in two of its
+// chapters) and one whose related group already has a question in the paper.
+void PickPaper(TQuery& candidates, const QList<TChapterCount>& entries,
+               const TRelatedGroups& groups);

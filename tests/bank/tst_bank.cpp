@@ -159,6 +159,12 @@ private slots:
                    "ChapterID,ChapterMark,ChapterName,ChapterDesc,CarTypeSubID,AreaSubID,"
                    "CardTypeIDCount1,CardTypeIDCount2\n1,a,b,c,-1,-1,5,5\n2,a,b,c,-1,7,5,5\n")
             << "Chapter.csv:3:6";
+        QTest::newRow("related group of an unknown question")
+            << "SubRelated-a.csv" << QByteArray("RelatedGroup,SubID\nyellow,10001\nyellow,999\n")
+            << "SubRelated-a.csv:3:2";
+        QTest::newRow("related group without a name")
+            << "SubRelated.csv" << QByteArray("RelatedGroup,SubID\n ,10001\n")
+            << "SubRelated.csv:2:1";
         QTest::newRow("a file that is no table") << "Sub_c.csv" << sub("") << "Sub_c.csv:0:0";
         QTest::newRow("teaching item of an unknown sub-category")
             << "DriveTeachList.csv"

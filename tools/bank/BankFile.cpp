@@ -20,8 +20,16 @@ namespace {
 const char* const BankIndexes[] = {
     "create index SubByChapter on Sub(ChapterID, SubFormatID, SubID, ID)",
     "create index SubBySubID on Sub(SubID)",
+    "create index SubRelatedBySubID on SubRelated(SubID)",
     "create index DriveTeachListByTeach on DriveTeachList(DriveTeachID)",
 };
+
+QStringList ColumnNames(const TableSpec& spec) {
+    QStringList names;
+    for (const ColumnSpec& column : spec.Columns)
+        names.append(column.Name);
+    return names;
+}
 
 QString CreateStatement(const TableSpec& spec, const QStringList& columns) {
     QStringList definitions;
@@ -51,7 +59,8 @@ void Run(SqlCipherConnection& db, const QString& file, const QString& sql,
 void WriteTables(SqlCipherConnection& db, const QString& file, const BankContent& content) {
     Run(db, file, QStringLiteral("begin"));
     for (const TableSpec& spec : BankTables()) {
-        const QStringList columns = content.Columns.value(spec.Table);
+        // Content made before a table existed holds none of it: the table is written empty.
+        const QStringList columns = content.Columns.value(spec.Table, ColumnNames(spec));
         Run(db, file, CreateStatement(spec, columns));
         const QString insert = InsertStatement(spec.Table, columns);
         for (const QVariantList& row : content.Rows.value(spec.Table))
@@ -144,11 +153,15 @@ BankContent ReadBank(const QString& file, const QByteArray& key) {
         throw BankError(name, 0, 0, db.LastError());
     BankContent content;
     for (const TableSpec& spec : BankTables()) {
-        if (!db.TableExists(spec.Table))
+        const bool present = db.TableExists(spec.Table);
+        if (!present && spec.Optional) { // an older bank: the table is empty
+            content.Columns[spec.Table] = ColumnNames(spec);
+            content.Rows[spec.Table];
+            continue;
+        }
+        if (!present)
             throw BankError(name, 0, 0, QStringLiteral("the bank has no table %1").arg(spec.Table));
-        QStringList columns;
-        for (const ColumnSpec& column : spec.Columns)
-            columns.append(column.Name);
+        QStringList columns = ColumnNames(spec);
         if (spec.Table == "Chapter")
             columns += CountColumnsOf(db, file);
         TQuery rows;

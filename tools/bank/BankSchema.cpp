@@ -49,6 +49,9 @@ const QList<TableSpec>& BankTables() {
           Integer("SubFormatID"),
           Integer("SubHardEasyID"),
           Integer("SubTypeID")}},
+        // Questions of which a paper holds one at most: they answer each other or test one
+        // fact. One row per member of a group.
+        {"SubRelated", {Text("RelatedGroup"), Integer("SubID")}, true, false},
         {"DriveTeach",
          {Integer("DriveTeachID"), Text("DriveTeachFirstName"), Text("DriveTeachSecondName")},
          true},

@@ -100,11 +100,15 @@ void CheckUnique(const SourceRows& rows, int column, const QString& what) {
     }
 }
 
-QSet<qlonglong> KeysOf(const SourceRows& rows) {
-    QSet<qlonglong> keys;
+QSet<qlonglong> ColumnValues(const SourceRows& rows, int column) {
+    QSet<qlonglong> values;
     for (const SourceRow& row : rows)
-        keys.insert(row.Int(0));
-    return keys;
+        values.insert(row.Int(column));
+    return values;
+}
+
+QSet<qlonglong> KeysOf(const SourceRows& rows) {
+    return ColumnValues(rows, 0);
 }
 
 void CheckMember(const SourceRow& row, int column, const QSet<qlonglong>& known,
@@ -115,10 +119,12 @@ void CheckMember(const SourceRow& row, int column, const QSet<qlonglong>& known,
 }
 
 // The table a source file holds: the file's name, or for the tables that may be split over
-// several files ("Sub-ch01-laws.csv", "DriveTeachList-signs.csv") the name before the "-".
+// several files ("Sub-ch01-laws.csv", "SubRelated-signs.csv", "DriveTeachList-signs.csv")
+// the name before the "-".
 QString TableOfFile(const QString& name) {
     const QString table = name.chopped(4);
-    for (const QLatin1String split : {QLatin1String("Sub"), QLatin1String("DriveTeachList")})
+    for (const QLatin1String split :
+         {QLatin1String("Sub"), QLatin1String("SubRelated"), QLatin1String("DriveTeachList")})
         if (table.startsWith(split + u'-'))
             return split;
     return table;
@@ -155,6 +161,7 @@ public:
             ReadTable(QLatin1String(lookup), BankTable(QLatin1String(lookup)).Columns);
         ReadChapters();
         ReadQuestions();
+        ReadRelatedGroups();
         ReadTable(QStringLiteral("DriveTeach"), BankTable(QStringLiteral("DriveTeach")).Columns);
         CheckUnique(Rows["DriveTeach"], 0, QStringLiteral("DriveTeachID"));
         ReadTable(QStringLiteral("DriveTeachList"),
@@ -213,6 +220,16 @@ private:
         }
         std::sort(questions.begin(), questions.end(),
                   [](const SourceRow& a, const SourceRow& b) { return a.Int(0) < b.Int(0); });
+    }
+
+    void ReadRelatedGroups() {
+        ReadTable(QStringLiteral("SubRelated"), BankTable(QStringLiteral("SubRelated")).Columns);
+        const QSet<qlonglong> questions = ColumnValues(Rows["Sub"], 1);
+        for (const SourceRow& row : Rows["SubRelated"]) {
+            if (row.Text(0).trimmed().isEmpty())
+                throw row.Fault(0, QStringLiteral("a related group needs a name"));
+            CheckMember(row, 1, questions, QStringLiteral("question SubID"));
+        }
     }
 
     // Form 1 is a true/false question (no options, answered 对 or 错), form 2 a choice
