@@ -7,8 +7,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git clang-format
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
   libqt6svg6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  libsqlcipher-dev sqlcipher libcpp-httplib-dev nlohmann-json3-dev libssl-dev libpq-dev libsqlite3-dev
-  postgresql libbenchmark-dev python3-yaswfp
+  libsqlcipher-dev sqlcipher libcpp-httplib-dev libboost1.81-dev nlohmann-json3-dev libssl-dev libpq-dev libsqlite3-dev
+  postgresql nginx libbenchmark-dev python3-yaswfp
   fonts-noto-cjk xvfb xauth x11-utils xdotool imagemagick espeak-ng sox curl procps
   openbox trayer
 )

@@ -18,7 +18,10 @@ namespace {
 
 // The keys of the settings file; each is the flag of the same name. A new flag of the
 // service becomes a key by one more entry here.
-constexpr std::string_view kConfigKeys[] = {"listen", "db", "threads", "site"};
+constexpr std::string_view kConfigKeys[] = {
+    "listen",          "db",         "threads",         "site", "token-file", "max-connections",
+    "max-per-address", "rate-limit", "request-timeout",
+};
 
 // A settings file is a few lines; anything larger is not one.
 constexpr std::uintmax_t kMaxConfigBytes = 64 * 1024;

@@ -1,22 +1,22 @@
 #pragma once
 
 #include "Procedures.h"
+#include "ServiceLimits.h"
 #include "Site.h"
 
 #include <memory>
 #include <string>
 
-namespace httplib {
-class Server;
-}
-
-// The HTTP front of the service: routes, limits (body size, read and write time,
-// keep-alive), a pool of worker threads and one log line per request on stderr. The
-// procedures answer POST /providers/...; the site, when there is one, answers every GET
-// and the posts of its feedback form.
+// The HTTP front of the service: routes, limits (request size and time, connections in all
+// and per address, request rate per address), an optional token for the procedures, and
+// one log line per request on stderr. The procedures answer POST /providers/...; the site,
+// when there is one, answers every GET and the posts of its feedback form.
 class HttpService {
 public:
-    HttpService(Procedures& procedures, Site* site, int threads);
+    // `threads` workers run the procedures and the site; an empty `token` admits every
+    // caller of the procedures, any other only callers that send it as a bearer token.
+    HttpService(Procedures& procedures, Site* site, int threads, const ServiceLimits& limits,
+                std::string token);
     ~HttpService();
     HttpService(const HttpService&) = delete;
     HttpService& operator=(const HttpService&) = delete;
@@ -25,12 +25,12 @@ public:
     int Bind(const std::string& host, int port);
     // Serves until Stop(); returns false when serving could not start.
     bool Serve();
-    // Safe from any thread; Serve() returns once the running requests are answered.
+    // Safe from any thread, and more than once. Idle and half-read connections close at
+    // once; answers under way get a few seconds to go out, then every connection closes.
     void Stop();
 
-private:
-    void AddRoutes(Procedures& procedures, Site* site);
-    void AddLimitsAndLog(int threads);
+    struct Front;
 
-    std::unique_ptr<httplib::Server> Server;
+private:
+    std::unique_ptr<Front> Impl;
 };

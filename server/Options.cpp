@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <string_view>
 #include <utility>
@@ -13,6 +14,9 @@ std::string Usage() {
     const Options defaults;
     return "usage: veltrano-server [--config FILE] [--check-config] [--listen HOST[:PORT]]\n"
            "                       [--db FILE|postgresql://...] [--threads N] [--site DIR]\n"
+           "                       [--token-file FILE] [--max-connections N] [--max-per-address "
+           "N]\n"
+           "                       [--rate-limit N] [--request-timeout SECONDS]\n"
            "       veltrano-server set-version VERSION [--db ...]\n"
            "       veltrano-server list-grades ID [--db ...]\n"
            "       veltrano-server set-notice TEXT [--db ...]\n"
@@ -23,7 +27,35 @@ std::string Usage() {
            "Settings are read from --config FILE, else from " +
            DefaultConfigFile().string() +
            " when it exists: one \"key = value\" a line, the keys named as the flags; "
-           "flags win. --check-config checks the settings and exits.\n";
+           "flags win. --check-config checks the settings and exits.\n"
+           "Serving a network address needs --token-file: callers of the procedures send the\n"
+           "token as a bearer token. --rate-limit is requests a second per address (0: none;\n"
+           "default none on loopback, " +
+           std::to_string(kNetworkRateLimit) + " on a network).\n";
+}
+
+bool IsLoopbackHost(const std::string& host) {
+    return host == "localhost" || host.starts_with("127.") || host == "::1" || host == "[::1]";
+}
+
+std::optional<std::string> ReadTokenFile(const std::string& file, std::string& error) {
+    std::ifstream in(file);
+    std::string line;
+    if (!in || !std::getline(in, line)) {
+        error = "cannot read the token file " + file;
+        return std::nullopt;
+    }
+    const auto first = line.find_first_not_of(" \t\r");
+    const auto last = line.find_last_not_of(" \t\r");
+    const std::string token =
+        first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+    const bool printable =
+        std::all_of(token.begin(), token.end(), [](char c) { return c > 0x20 && c < 0x7F; });
+    if (token.size() < 16 || !printable) {
+        error = "the token in " + file + " must be 16 or more printable characters without blanks";
+        return std::nullopt;
+    }
+    return token;
 }
 
 namespace {
@@ -62,6 +94,18 @@ bool ParseListen(std::string_view text, Options& options) {
     return true;
 }
 
+bool ApplyLimit(std::string_view name, std::string_view value, ServiceLimits& limits) {
+    const auto number = ParseNumber(value, name == "--rate-limit" ? 0 : 1, 100000);
+    if (!number)
+        return false;
+    int& limit = name == "--max-connections"   ? limits.MaxConnections
+                 : name == "--max-per-address" ? limits.MaxPerAddress
+                 : name == "--rate-limit"      ? limits.RateLimit
+                                               : limits.RequestSeconds;
+    limit = *number;
+    return true;
+}
+
 bool ApplyOption(std::string_view name, std::string_view value, Options& options,
                  std::string& error) {
     if (name == "--listen") {
@@ -76,6 +120,15 @@ bool ApplyOption(std::string_view name, std::string_view value, Options& options
         if (!threads)
             error = "--threads wants a number from 1 to 1024";
         options.Threads = threads.value_or(options.Threads);
+    } else if (name == "--token-file") {
+        if (value.empty())
+            error = "--token-file wants a file";
+        options.TokenFile = std::string(value);
+    } else if (name == "--max-connections" || name == "--max-per-address" ||
+               name == "--rate-limit" || name == "--request-timeout") {
+        if (!ApplyLimit(name, value, options.Limits))
+            error = std::string(name) + " wants a number from " +
+                    (name == "--rate-limit" ? "0" : "1") + " to 100000";
     } else if (name == "--site") {
         if (value.empty())
             error = "--site wants a folder";

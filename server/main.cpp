@@ -12,6 +12,7 @@
 #include <iostream>
 #include <optional>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -120,15 +121,57 @@ bool FindSiteFolder(const Options& options, std::filesystem::path& folder) {
     return true;
 }
 
+// The token callers of the procedures must send, or an empty text when none is asked for;
+// nothing when the service must not start: a network address is served only with a token.
+std::optional<std::string> FindToken(const Options& options) {
+    if (options.TokenFile.empty()) {
+        if (IsLoopbackHost(options.Host))
+            return std::string();
+        LogLine("serving the network address " + options.Host +
+                " needs --token-file: without a token anyone could read and add grades");
+        return std::nullopt;
+    }
+    std::string error;
+    auto token = ReadTokenFile(options.TokenFile, error);
+    if (!token)
+        LogLine(error);
+    return token;
+}
+
+// Limits that depend on where the service listens and on the descriptors it may open.
+ServiceLimits EffectiveLimits(const Options& options) {
+    ServiceLimits limits = options.Limits;
+    if (limits.RateLimit < 0)
+        limits.RateLimit = IsLoopbackHost(options.Host) ? 0 : kNetworkRateLimit;
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+        getrlimit(RLIMIT_NOFILE, &files);
+        // Room for the store's connections, the site's files and the log.
+        const rlim_t spare = rlim_t(options.Threads) * 2 + 64;
+        const rlim_t room = files.rlim_cur > spare ? files.rlim_cur - spare : 1;
+        if (rlim_t(limits.MaxConnections) > room) {
+            limits.MaxConnections = int(room);
+            LogLine("at most " + std::to_string(room) + " connections: the open file limit");
+        }
+    }
+    return limits;
+}
+
 int Serve(GradeStore& store, const Options& options) {
     std::filesystem::path siteFolder;
     if (!FindSiteFolder(options, siteFolder))
+        return 2;
+    const auto token = FindToken(options);
+    if (!token)
         return 2;
     Procedures procedures(store);
     std::optional<Site> site;
     if (!siteFolder.empty())
         site.emplace(siteFolder, store);
-    HttpService service(procedures, site ? &*site : nullptr, options.Threads);
+    HttpService service(procedures, site ? &*site : nullptr, options.Threads,
+                        EffectiveLimits(options), *token);
     const int port = service.Bind(options.Host, options.Port);
     if (port < 0) {
         LogLine("cannot listen on " + options.Host + ":" + std::to_string(options.Port));
@@ -153,8 +196,13 @@ int CheckConfig(const Options& options) {
               << "threads = " << options.Threads << '\n'
               << "site = "
               << (options.SiteFolder.empty() ? DefaultSiteFolder().string() : options.SiteFolder)
+              << '\n'
+              << "token-file = " << (options.TokenFile.empty() ? "(none)" : options.TokenFile)
               << '\n';
-    const auto problems = CheckSettings(options.Database, options.SiteFolder);
+    auto problems = CheckSettings(options.Database, options.SiteFolder);
+    // A network address without a readable token is refused at start; its reason is logged.
+    if (!FindToken(options))
+        problems.push_back("token-file: the service would refuse to start");
     for (const std::string& problem : problems)
         std::cerr << problem << '\n';
     std::cout << (problems.empty() ? "settings ok" : "settings have problems") << '\n';

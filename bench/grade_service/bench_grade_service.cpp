@@ -1,23 +1,31 @@
 // Measures procSelectGrade under many concurrent keep-alive clients, either through the
 // grade service over HTTP or straight against its SQLite file, so that the two can be
-// compared in one run.
+// compared in one run; procInsertGrade under many clients; and one normal client while
+// hostile connections (slow senders or idle ones) hold the service.
 //   bench-grade-service seed-sqlite FILE GRADES IDS
 //   bench-grade-service http PORT CONNECTIONS SECONDS IDS
+//   bench-grade-service http-insert PORT CONNECTIONS SECONDS IDS
 //   bench-grade-service sqlite FILE CONNECTIONS SECONDS IDS
+//   bench-grade-service attacked PORT slow|idle CONNECTIONS SECONDS
 #include "SqliteStore.h"
 #include "protocol/CommandText.h"
 #include "protocol/Wire.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <random>
 #include <sqlite3.h>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -74,20 +82,94 @@ void Measure(const char* label, const QueryFactory& makeQuery, int connections, 
                 percentile(0.99));
 }
 
-QueryFactory HttpQueries(int port) {
-    return [port] {
+// Keep-alive clients sending the command made for each random ID.
+QueryFactory HttpQueries(int port, bool insert) {
+    return [port, insert] {
         auto client = std::make_shared<httplib::Client>("127.0.0.1", port);
         client->set_keep_alive(true);
         client->set_tcp_nodelay(true);
         client->set_connection_timeout(3);
         client->set_read_timeout(10);
-        return [client](const std::string& empId) {
+        return [client, insert](const std::string& empId) {
+            const std::string command = insert ? protocol::InsertGradeCommand(empId, "n", 600, 95)
+                                               : protocol::SelectGradeCommand(empId, 90);
             const std::string body =
-                protocol::EncodeRequest({protocol::SelectGradeCommand(empId, 90), "Active"});
+                protocol::EncodeRequest({command, insert ? "Execute" : "Active"});
             const auto result = client->Post("/providers/dspClient1", body, "application/json");
             return result && result->status == 200;
         };
     };
+}
+
+// A connection from 127.0.0.(2 + n / 50): attackers come from many addresses, as in a
+// distributed attack, so that a limit per address alone does not turn them away.
+int ConnectFrom(int port, int n) {
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(0x7F000002u + unsigned(n / 50));
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_port = htons(uint16_t(port));
+    remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(socket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        ::connect(socket, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
+        ::close(socket);
+        return -1;
+    }
+    ::fcntl(socket, F_SETFL, O_NONBLOCK);
+    return socket;
+}
+
+// Holds `count` hostile connections until `stop`: idle ones send nothing; slow ones send a
+// request header a byte a second and never finish it. A connection the service closes is
+// opened again.
+void Attack(int port, bool slow, int count, const std::atomic<bool>& stop) {
+    std::vector<int> sockets(size_t(count), -1);
+    const std::string start = "POST /providers/dspClient1 HTTP/1.1\r\nHost: x\r\nX-Slow: ";
+    while (!stop) {
+        for (int n = 0; n < count; ++n) {
+            int& socket = sockets[size_t(n)];
+            if (socket < 0 && (socket = ConnectFrom(port, n)) >= 0 && slow)
+                ::send(socket, start.data(), start.size(), MSG_NOSIGNAL);
+            char drain[256];
+            const bool closed = socket >= 0 && ::recv(socket, drain, sizeof drain, 0) == 0;
+            const bool failed = socket >= 0 && slow && ::send(socket, "a", 1, MSG_NOSIGNAL) != 1;
+            if (closed || failed) {
+                ::close(socket);
+                socket = -1;
+            }
+        }
+        for (int i = 0; i < 10 && !stop; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    for (int socket : sockets)
+        if (socket >= 0)
+            ::close(socket);
+}
+
+// One normal client's selections while the attack goes on; started after the attackers
+// have had two seconds to connect.
+void MeasureAttacked(int port, bool slow, int count, int seconds) {
+    std::atomic<bool> stop = false;
+    std::thread attacker(Attack, port, slow, count, std::cref(stop));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const std::string label = std::string("normal client during ") + std::to_string(count) +
+                              (slow ? " slow" : " idle") + " connections";
+    const QueryFactory oneAtATime = [port] {
+        return [port](const std::string& empId) {
+            httplib::Client client("127.0.0.1", port);
+            client.set_connection_timeout(5);
+            client.set_read_timeout(5);
+            const std::string body =
+                protocol::EncodeRequest({protocol::SelectGradeCommand(empId, 90), "Active"});
+            const auto result = client.Post("/providers/dspClient1", body, "application/json");
+            return result && result->status == 200;
+        };
+    };
+    Measure(label.c_str(), oneAtATime, 1, seconds, 10000);
+    stop = true;
+    attacker.join();
 }
 
 QueryFactory SqliteQueries(const std::string& file) {
@@ -154,8 +236,18 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[0] == "seed-sqlite")
         return SeedSqlite(args[1], std::stoi(args[2]), std::stoi(args[3]));
     if (args.size() == 5 && args[0] == "http") {
-        Measure("service", HttpQueries(std::stoi(args[1])), std::stoi(args[2]), std::stoi(args[3]),
-                std::stoi(args[4]));
+        Measure("service", HttpQueries(std::stoi(args[1]), false), std::stoi(args[2]),
+                std::stoi(args[3]), std::stoi(args[4]));
+        return 0;
+    }
+    if (args.size() == 5 && args[0] == "http-insert") {
+        Measure("service insert", HttpQueries(std::stoi(args[1]), true), std::stoi(args[2]),
+                std::stoi(args[3]), std::stoi(args[4]));
+        return 0;
+    }
+    if (args.size() == 5 && args[0] == "attacked" && (args[2] == "slow" || args[2] == "idle")) {
+        MeasureAttacked(std::stoi(args[1]), args[2] == "slow", std::stoi(args[3]),
+                        std::stoi(args[4]));
         return 0;
     }
     if (args.size() == 5 && args[0] == "sqlite") {
@@ -165,7 +257,9 @@ int main(int argc, char** argv) {
     }
     std::fputs("usage: bench-grade-service seed-sqlite FILE GRADES IDS\n"
                "       bench-grade-service http PORT CONNECTIONS SECONDS IDS\n"
-               "       bench-grade-service sqlite FILE CONNECTIONS SECONDS IDS\n",
+               "       bench-grade-service http-insert PORT CONNECTIONS SECONDS IDS\n"
+               "       bench-grade-service sqlite FILE CONNECTIONS SECONDS IDS\n"
+               "       bench-grade-service attacked PORT slow|idle CONNECTIONS SECONDS\n",
                stderr);
     return 2;
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Benchmarks procSelectGrade of the grade service over 100,000 stored grades with 64
 # concurrent keep-alive connections, on SQLite and on PostgreSQL, against the same SELECT
-# sent straight to the store in the same run (pgbench for PostgreSQL).
+# sent straight to the store in the same run (pgbench for PostgreSQL); procInsertGrade with
+# 64 connections; and, on SQLite, one normal client's latency while 500 slow clients and
+# while 1,000 idle connections hold the service.
 #   bash bench/grade_service/grade_service.sh [BUILD_DIR] [SECONDS]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -10,6 +12,10 @@ SECONDS_EACH=${2:-10}
 CONNECTIONS=64
 GRADES=100000
 IDS=10000
+SLOW=500
+IDLE=1000
+# The attacks and the service each hold over a thousand sockets.
+ulimit -n "$(ulimit -Hn)"
 PG_BIN=${PG_BIN:-$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)}
 
 work=$(mktemp -d /tmp/veltrano-bench.XXXXXX)
@@ -61,6 +67,9 @@ bench_sqlite() {
   store=$("$BIN/bench-grade-service" sqlite "$db" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
   start_service "$db"
   service=$("$BIN/bench-grade-service" http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
+  echo "SQLite: $("$BIN/bench-grade-service" http-insert "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")"
+  echo "SQLite: $("$BIN/bench-grade-service" attacked "$port" slow "$SLOW" "$SECONDS_EACH")"
+  echo "SQLite: $("$BIN/bench-grade-service" attacked "$port" idle "$IDLE" "$SECONDS_EACH")"
   stop_service
   report SQLite "$service" "$store"
 }
@@ -94,6 +103,7 @@ bench_postgresql() {
   store=$(pgbench_line "$url")
   start_service "$url"
   service=$("$BIN/bench-grade-service" http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
+  echo "PostgreSQL: $("$BIN/bench-grade-service" http-insert "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")"
   stop_service
   report PostgreSQL "$service" "$store"
 }

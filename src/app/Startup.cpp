@@ -7,6 +7,7 @@
 #include "data/uDataModule.h"
 #include "data/uLoadDll.h"
 #include "settings/AppPaths.h"
+#include "settings/Configure.h"
 
 #include <QDir>
 #include <QLockFile>
@@ -126,7 +127,9 @@ int Run(QApplication& app) {
         return 1;
     TdmMain dataModule;
     dmMain = &dataModule;
-    dataModule.DataModuleCreate(AppPaths::BankFile());
+    dataModule.DataModuleCreate(
+        AppPaths::BankFile(),
+        Configure::ReadString(QStringLiteral("Server"), QStringLiteral("Token")));
     int code = 1;
     if (dataModule.Connected())
         code = RunMainWindow(app);

@@ -38,7 +38,7 @@ TdmMain::~TdmMain() {
     Local->Close();
 }
 
-void TdmMain::DataModuleCreate(const QString& bankFile) {
+void TdmMain::DataModuleCreate(const QString& bankFile, const QString& serverToken) {
     Local->Close();
     bool ok = Local->Open(bankFile);
     for (const char* table : BankTables)
@@ -49,19 +49,22 @@ void TdmMain::DataModuleCreate(const QString& bankFile) {
                        MsgIcon::Information);
         return;
     }
-    InitServerInfo();
+    InitServerInfo(serverToken);
 }
 
 bool TdmMain::Connected() const {
     return Local->IsOpen();
 }
 
-void TdmMain::InitServerInfo() {
+void TdmMain::InitServerInfo(const QString& serverToken) {
     QString address;
     int port = protocol::kDefaultPort;
     ReadServerAddress(address, port);
+    const QString fromEnvironment =
+        QString::fromLocal8Bit(qgetenv("VELTRANO_SERVER_TOKEN")).trimmed();
+    const QString token = fromEnvironment.isEmpty() ? serverToken.trimmed() : fromEnvironment;
     ServerInfoList.clear();
     for (int provider = 1; provider <= 3; ++provider)
-        ServerInfoList.append({address, port, QStringLiteral("dspClient%1").arg(provider)});
+        ServerInfoList.append({address, port, QStringLiteral("dspClient%1").arg(provider), token});
     ServerInfo = ServerInfoList[QRandomGenerator::global()->bounded(int(ServerInfoList.size()))];
 }

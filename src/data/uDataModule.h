@@ -13,6 +13,7 @@ struct TServerInfo {
     QString Address;
     int Port = protocol::kDefaultPort;
     QString ProviderName;
+    QString Token; // sent to a service that asks for one; empty: none
 };
 
 // The data module: the one connection to the question bank, the shared query and the
@@ -27,9 +28,10 @@ public:
     // Opens `bankFile` with the bank's key and prepares the grade-service entry. On any
     // failure shows "本地数据库连接失败，请重新完整安装本系统！" and leaves the
     // connection closed; Connected() then tells the caller.
-    void DataModuleCreate(const QString& bankFile);
+    // `serverToken` is the token of the settings; VELTRANO_SERVER_TOKEN, when set, wins.
+    void DataModuleCreate(const QString& bankFile, const QString& serverToken = {});
     bool Connected() const;
-    void InitServerInfo();
+    void InitServerInfo(const QString& serverToken = {});
 
     SqlCipherConnection& adocLocal() { return *Local; }
     TQuery adoqSub;

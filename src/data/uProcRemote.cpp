@@ -28,13 +28,15 @@ void ReportFailure(bool showMessages, const char* text) {
 }
 
 // The body of a 2xx answer to the command, or nothing when the command failed.
-std::optional<QByteArray> PostCommand(TServerConnection& connection, const QString& provider,
+std::optional<QByteArray> PostCommand(TServerConnection& connection, const TServerInfo& server,
                                       const QString& command, const QString& mode) {
     httplib::Request request;
     request.method = "POST";
-    request.path = protocol::ProviderPath(provider.toStdString());
+    request.path = protocol::ProviderPath(server.ProviderName.toStdString());
     request.body = protocol::EncodeRequest({command.toStdString(), mode.toStdString()});
     request.set_header("Content-Type", "application/json");
+    if (!server.Token.isEmpty())
+        request.set_header("Authorization", "Bearer " + server.Token.toStdString());
     QByteArray body;
     request.content_receiver = [&body](const char* data, size_t length, uint64_t, uint64_t) {
         if (size_t(body.size()) + length > kMaxAnswerBytes)
@@ -164,7 +166,7 @@ bool ExecRemoteSQL(TServerInfo server, TQuery& dataset, const QString& command, 
     const bool execute = protocol::IsExecuteMode(mode.toStdString());
     dataset.Close();
     dataset.SQL = command;
-    const auto answer = PostCommand(connection, server.ProviderName, command, mode);
+    const auto answer = PostCommand(connection, server, command, mode);
     const bool ran = answer && ReadAnswer(*answer, execute, dataset);
     if (!ran) {
         dataset.Close();

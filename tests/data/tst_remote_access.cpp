@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -66,7 +67,7 @@ private:
     std::unique_ptr<TdmMain> Module;
 
     void UseService(int port, const QString& provider = "dspClient1") {
-        dmMain->ServerInfo = {"127.0.0.1", port, provider};
+        dmMain->ServerInfo = {"127.0.0.1", port, provider, {}};
     }
 
 private slots:
@@ -173,6 +174,37 @@ private slots:
         QVERIFY(!ExecRemoteSQL(query, Select("x", 90), "Active", true));
         QVERIFY(timer.elapsed() < 5000);
         QCOMPARE(MessageBoxHook::Recorded(), QStringList{Unreachable});
+    }
+
+    // A service that asks for a token: the program's token lets the upload through; none,
+    // or a wrong one, fails the command with its message. The environment's token wins
+    // over the one in the settings.
+    void tokenFromTheSettingsOrTheEnvironmentIsSent() {
+        const QString tokenFile = Folder.path() + "/token";
+        QFile file(tokenFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("s3cret-token-of-this-service\n");
+        file.close();
+        ServiceProcess guarded(Folder.path() + "/guarded.db", {"--token-file", tokenFile});
+        QVERIFY2(guarded.Start(), qPrintable(guarded.Log()));
+
+        qunsetenv("VELTRANO_SERVER_TOKEN");
+        dmMain->InitServerInfo(" s3cret-token-of-this-service ");
+        dmMain->ServerInfo.Port = guarded.Port();
+        TQuery upload;
+        QVERIFY(ExecRemoteSQL(upload, Insert("token", 95), "Execute", true));
+        QVERIFY(MessageBoxHook::Recorded().isEmpty());
+
+        qputenv("VELTRANO_SERVER_TOKEN", "another-token-entirely");
+        dmMain->InitServerInfo("s3cret-token-of-this-service");
+        qunsetenv("VELTRANO_SERVER_TOKEN");
+        QCOMPARE(dmMain->ServerInfo.Token, QString("another-token-entirely"));
+        dmMain->ServerInfo.Port = guarded.Port();
+        QVERIFY(!ExecRemoteSQL(upload, Insert("token", 96), "Execute", true));
+        dmMain->ServerInfo.Token.clear();
+        QVERIFY(!ExecRemoteSQL(upload, Insert("token", 97), "Execute", true));
+        QCOMPARE(MessageBoxHook::Recorded(), QStringList({CommandFailed, CommandFailed}));
+        QVERIFY(guarded.Stop());
     }
 
     void failedCommandShowsItsMessageOnce_data() {

@@ -90,7 +90,7 @@ class TestMockExam : public QObject {
     std::unique_ptr<TdmMain> DataModule;
     std::unique_ptr<TfrmMain> Window;
 
-    void UseService() { dmMain->ServerInfo = {"127.0.0.1", Service->Port(), "dspClient1"}; }
+    void UseService() { dmMain->ServerInfo = {"127.0.0.1", Service->Port(), "dspClient1", {}}; }
     void StartExam() {
         Window->grpSubExerciseItems6Click();
         Window->tsMockExam->btnStartMockExam->click();

@@ -73,7 +73,7 @@ private slots:
         QVERIFY2(Service->Start(), qPrintable(Service->Log()));
         Module = std::make_unique<TdmMain>();
         dmMain = Module.get();
-        dmMain->ServerInfo = {"127.0.0.1", Service->Port(), "dspClient3"};
+        dmMain->ServerInfo = {"127.0.0.1", Service->Port(), "dspClient3", {}};
         Window = std::make_unique<TfrmMain>();
     }
     void cleanupTestCase() {

@@ -40,7 +40,8 @@ private slots:
     void fileSetsTheOptionsAndFlagsWin() {
         const std::string file = Write("# the service\r\n\n  listen = 127.0.0.1:8080  \r\n"
                                        "db=/var/lib/veltrano/grades.db\nthreads = 8\n"
-                                       "site = /srv/site\n");
+                                       "site = /srv/site\ntoken-file = /etc/veltrano/token\n"
+                                       "rate-limit = 5\n");
         std::string error;
         auto options = Parse({"--config", file}, error);
         QVERIFY2(options, error.c_str());
@@ -49,6 +50,8 @@ private slots:
         QCOMPARE(QString::fromStdString(options->Database), "/var/lib/veltrano/grades.db");
         QCOMPARE(options->Threads, 8);
         QCOMPARE(QString::fromStdString(options->SiteFolder), "/srv/site");
+        QCOMPARE(QString::fromStdString(options->TokenFile), "/etc/veltrano/token");
+        QCOMPARE(options->Limits.RateLimit, 5);
         QCOMPARE(options->ConfigFile, file);
 
         // Flags win whether they stand before or after --config; commands still work.
@@ -137,6 +140,11 @@ private slots:
             RunAdministration({"--config", QString::fromStdString(bad), "--check-config", "--db",
                                Folder.filePath("grades.db"), "--site", Folder.filePath("site")});
         QCOMPARE(code, 0);
+
+        // A network address without a token would be refused at start.
+        std::tie(code, output) = RunAdministration(
+            {"--config", QString::fromStdString(good), "--check-config", "--listen", "0.0.0.0"});
+        QCOMPARE(code, 2);
 
         // A syntax error stops the service before it starts, with the reason.
         std::tie(code, output) = RunAdministration(

@@ -2,7 +2,9 @@
 // administration commands of the site.
 #include "Options.h"
 
+#include <QTemporaryDir>
 #include <QTest>
+#include <fstream>
 #include <vector>
 
 namespace {
@@ -45,6 +47,51 @@ private slots:
         QVERIFY(!Parse({"set-notice"}, error));
         QVERIFY(!Parse({"list-feedback", "set-version", "V2"}, error));
         QVERIFY(!Parse({"list-feedback", "extra"}, error));
+    }
+
+    // Loopback by default; the limits take numbers in their ranges only.
+    void defaultsAndLimits() {
+        std::string error;
+        auto options = Parse({}, error);
+        QVERIFY(options && IsLoopbackHost(options->Host));
+        QCOMPARE(options->Limits.RateLimit, -1);
+        options = Parse({"--max-connections", "10", "--max-per-address", "2", "--rate-limit", "0",
+                         "--request-timeout", "3", "--token-file", "t"},
+                        error);
+        QVERIFY2(options, error.c_str());
+        QCOMPARE(options->Limits.MaxConnections, 10);
+        QCOMPARE(options->Limits.MaxPerAddress, 2);
+        QCOMPARE(options->Limits.RateLimit, 0);
+        QCOMPARE(options->Limits.RequestSeconds, 3);
+        QCOMPARE(QString::fromStdString(options->TokenFile), "t");
+        for (const auto& bad : std::vector<std::vector<std::string>>{{"--max-connections", "0"},
+                                                                     {"--max-per-address", "-1"},
+                                                                     {"--rate-limit", "x"},
+                                                                     {"--request-timeout", ""},
+                                                                     {"--token-file", ""}})
+            QVERIFY(!Parse(bad, error));
+        for (const char* host : {"127.0.0.1", "127.1.2.3", "localhost", "::1"})
+            QVERIFY(IsLoopbackHost(host));
+        for (const char* host : {"0.0.0.0", "192.168.1.2", "::", "128.0.0.1"})
+            QVERIFY(!IsLoopbackHost(host));
+    }
+
+    void tokenFileHoldsOneUsableToken() {
+        QTemporaryDir folder;
+        const auto tokenIn = [&folder](const std::string& text) {
+            const std::string file = folder.filePath("token").toStdString();
+            std::ofstream(file) << text;
+            std::string error;
+            return QString::fromStdString(ReadTokenFile(file, error).value_or("refused"));
+        };
+        QCOMPARE(tokenIn("  abcdefghijklmnop \r\nsecond line"), "abcdefghijklmnop");
+        QCOMPARE(tokenIn("short"), "refused");
+        QCOMPARE(tokenIn("abcdefgh ijklmnopq"), "refused");
+        QCOMPARE(tokenIn("abcdefgh\x01ijklmnopq"), "refused");
+        QCOMPARE(tokenIn(""), "refused");
+        std::string error;
+        QVERIFY(!ReadTokenFile(folder.filePath("missing").toStdString(), error));
+        QVERIFY(error.find("cannot read") != std::string::npos);
     }
 };
 
