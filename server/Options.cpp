@@ -1,7 +1,10 @@
 #include "Options.h"
 
+#include "ConfigFile.h"
+
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -9,8 +12,8 @@
 
 std::string Usage() {
     const Options defaults;
-    return "usage: veltrano-server [--listen HOST[:PORT]] [--db FILE|postgresql://...] "
-           "[--threads N] [--site DIR]\n"
+    return "usage: veltrano-server [--config FILE] [--check-config] [--listen HOST[:PORT]]\n"
+           "                       [--db FILE|postgresql://...] [--threads N] [--site DIR]\n"
            "                       [--token-file FILE] [--max-connections N] [--max-per-address "
            "N]\n"
            "                       [--rate-limit N] [--request-timeout SECONDS]\n"
@@ -22,6 +25,10 @@ std::string Usage() {
            "Serves the grade service and the program's site (default " +
            defaults.Host + ":" + std::to_string(defaults.Port) + " on " + defaults.Database +
            ", the site folder installed with the program), or administers its store.\n"
+           "Settings are read from --config FILE, else from " +
+           DefaultConfigFile().string() +
+           " when it exists: one \"key = value\" a line, the keys named as the flags; "
+           "flags win. --check-config checks the settings and exits.\n"
            "Serving a network address needs --token-file: callers of the procedures send the\n"
            "token as a bearer token. --rate-limit is requests a second per address (0: none;\n"
            "default none on loopback, " +
@@ -134,6 +141,38 @@ bool ApplyOption(std::string_view name, std::string_view value, Options& options
     return error.empty();
 }
 
+// The settings file named on the command line, else the installed one when it exists;
+// false when --config names nothing.
+bool FindConfigFile(int argc, char** argv, std::filesystem::path& file, std::string& error) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string_view(argv[i]) == "--config") {
+            file = argv[i + 1];
+            if (file.empty())
+                error = "--config wants a file";
+            return !file.empty();
+        }
+    }
+    std::error_code failure;
+    file = DefaultConfigFile();
+    if (!std::filesystem::exists(file, failure))
+        file.clear();
+    return true;
+}
+
+bool ApplyConfigFile(const std::filesystem::path& file, Options& options, std::string& error) {
+    const auto settings = ReadConfigFile(file, error);
+    if (!settings)
+        return false;
+    for (const ConfigSetting& setting : *settings) {
+        if (!ApplyOption(setting.Flag, setting.Value, options, error)) {
+            error = file.string() + ":" + std::to_string(setting.Line) + ": " + error;
+            return false;
+        }
+    }
+    options.ConfigFile = file.string();
+    return true;
+}
+
 } // namespace
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
@@ -144,12 +183,28 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             options.Run = Options::Action::Help;
             return options;
         }
-        if (word.starts_with("--")) {
+    }
+    std::filesystem::path configFile;
+    if (!FindConfigFile(argc, argv, configFile, error))
+        return std::nullopt;
+    if (!configFile.empty() && !ApplyConfigFile(configFile, options, error))
+        return std::nullopt;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word == "--check-config") {
+            if (options.Run != Options::Action::Serve) {
+                error = "one administration command at a time";
+                return std::nullopt;
+            }
+            options.Run = Options::Action::CheckConfig;
+        } else if (word.starts_with("--")) {
             if (i + 1 >= argc) {
                 error = std::string(word) + " wants a value";
                 return std::nullopt;
             }
-            if (!ApplyOption(word, argv[++i], options, error))
+            const std::string_view value = argv[++i];
+            // --config was read before every other setting.
+            if (word != "--config" && !ApplyOption(word, value, options, error))
                 return std::nullopt;
         } else {
             const auto* command = std::find_if(std::begin(kCommands), std::end(kCommands),

@@ -7,16 +7,26 @@
 #include <string>
 
 // The command line of veltrano-server:
-//   veltrano-server [--listen HOST[:PORT]] [--db FILE|postgresql://...] [--threads N]
-//                   [--site DIR] [--token-file FILE] [--max-connections N]
-//                   [--max-per-address N] [--rate-limit N] [--request-timeout SECONDS]
+//   veltrano-server [--config FILE] [--check-config] [--listen HOST[:PORT]]
+//                   [--db FILE|postgresql://...] [--threads N] [--site DIR]
+//                   [--token-file FILE] [--max-connections N] [--max-per-address N]
+//                   [--rate-limit N] [--request-timeout SECONDS]
 //   veltrano-server set-version VERSION [--db ...]
 //   veltrano-server list-grades ID [--db ...]
 //   veltrano-server set-notice TEXT [--db ...]
 //   veltrano-server list-feedback [--db ...]
 //   veltrano-server backup FILE [--db ...]
 struct Options {
-    enum class Action { Serve, SetVersion, ListGrades, SetNotice, ListFeedback, Backup, Help };
+    enum class Action {
+        Serve,
+        SetVersion,
+        ListGrades,
+        SetNotice,
+        ListFeedback,
+        Backup,
+        Help,
+        CheckConfig
+    };
     Action Run = Action::Serve;
     std::string Argument; // the version, ID, notice or backup file of an administration command
     // Loopback unless the operator names a network address.
@@ -27,9 +37,12 @@ struct Options {
     std::string SiteFolder; // empty: the site installed with the program
     std::string TokenFile;  // empty: no token
     ServiceLimits Limits;
+    std::string ConfigFile; // the settings file read, empty when there was none
 };
 
-// Returns the options, or nothing after writing the reason to `error`.
+// Returns the options, or nothing after writing the reason to `error`. The settings file
+// named by --config, else the installed one when it exists (DefaultConfigFile), is applied
+// first; the flags of the command line then win over it.
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error);
 
 std::string Usage();

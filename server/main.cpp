@@ -1,4 +1,5 @@
 // veltrano-server: the grade service of the study program, and its administration.
+#include "ConfigFile.h"
 #include "HttpService.h"
 #include "Log.h"
 #include "Options.h"
@@ -205,6 +206,28 @@ int Backup(const Options& options) {
     return 0;
 }
 
+// --check-config: the settings in effect, and whether the service could start with them.
+int CheckConfig(const Options& options) {
+    std::cout << "settings file: " << (options.ConfigFile.empty() ? "(none)" : options.ConfigFile)
+              << '\n'
+              << "listen = " << options.Host << ':' << options.Port << '\n'
+              << "db = " << ShownDatabase(options.Database) << '\n'
+              << "threads = " << options.Threads << '\n'
+              << "site = "
+              << (options.SiteFolder.empty() ? DefaultSiteFolder().string() : options.SiteFolder)
+              << '\n'
+              << "token-file = " << (options.TokenFile.empty() ? "(none)" : options.TokenFile)
+              << '\n';
+    auto problems = CheckSettings(options.Database, options.SiteFolder);
+    // A network address without a readable token is refused at start; its reason is logged.
+    if (!FindToken(options))
+        problems.push_back("token-file: the service would refuse to start");
+    for (const std::string& problem : problems)
+        std::cerr << problem << '\n';
+    std::cout << (problems.empty() ? "settings ok" : "settings have problems") << '\n';
+    return problems.empty() ? 0 : 2;
+}
+
 int Run(const Options& options) {
     if (options.Run == Options::Action::Backup)
         return Backup(options);
@@ -237,6 +260,8 @@ int main(int argc, char** argv) {
         std::cout << Usage();
         return 0;
     }
+    if (options->Run == Options::Action::CheckConfig)
+        return CheckConfig(*options);
     // Blocked before any thread starts, so that only the watcher receives them.
     const sigset_t signals = StopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);

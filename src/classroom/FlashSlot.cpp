@@ -1,8 +1,8 @@
 #include "classroom/FlashSlot.h"
 
+#include "data/InstallLayout.h"
 #include "online/WebView.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -14,7 +14,7 @@ const QString kNoPlayer = QStringLiteral("未安装 Flash 播放组件（Ruffle�
 }
 
 QString RuffleFolder() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/ruffle");
+    return InstallLayout::SharedDataFolder() + QStringLiteral("/ruffle");
 }
 
 bool RuffleInstalled() {

@@ -6,7 +6,7 @@
 class QLabel;
 
 // A Flash film in a classroom slot, played by the Ruffle player in a web view that is
-// created when the first film is played. Without Ruffle beside the program the slot shows a
+// created when the first film is played. Without the Ruffle player the slot shows a
 // one-line notice instead.
 class TFlashSlot : public QWidget {
     Q_OBJECT
@@ -29,7 +29,8 @@ private:
     QWidget* Player = nullptr;
 };
 
-// The folder of the Ruffle player beside the program, and whether it holds the player.
+// The folder of the Ruffle player among the program's shared files, and whether it holds
+// the player.
 QString RuffleFolder();
 bool RuffleInstalled();
 // The page that plays `movieUrl` with the player at `playerUrl`, filling the view. File

@@ -1,10 +1,10 @@
 #include "data/uLoadDll.h"
 
 #include "data/GbkCodeCall.h"
+#include "data/InstallLayout.h"
 
 #include "ResourceLibraryAbi.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
 #include <QStringDecoder>
@@ -94,7 +94,7 @@ std::optional<QByteArray> ToGbk(const QString& text) {
 } // namespace
 
 QStringList LoadLibraries() {
-    const QString folder = QCoreApplication::applicationDirPath();
+    const QString folder = InstallLayout::LibraryFolder();
     QStringList missing;
     for (const LibraryBinding& binding : Bindings())
         missing += Bind(binding, folder);

@@ -6,8 +6,8 @@
 
 #include <optional>
 
-// Bindings of the answer-code library and the nine resource libraries, which lie beside
-// the executable and are loaded once at start-up.
+// Bindings of the answer-code library and the nine resource libraries, which lie in the
+// library folder of the install layout (data/InstallLayout.h), loaded once at start-up.
 
 // Loads every library and binds its functions. Returns the names of what is missing
 // ("libEncryption.so", "SubImage.so: LoadSubImage", …); empty when all are there.
@@ -35,7 +35,7 @@ QString LoadLibraryImage(TeachLibrary library, const QString& name, const QStrin
 // The library that holds the teaching files of a classroom category ("交通法规" →
 // TrafficRule), compared exactly; none for a text that names no category.
 std::optional<TeachLibrary> TeachLibraryOfCategory(const QString& category);
-// The file of a picture library beside the executable: "TrafficRuleImage.so".
+// The file name of a picture library: "TrafficRuleImage.so".
 QString LibraryFileName(TeachLibrary library);
 
 // MainImage: the named JPEG's bytes (empty when unknown), and the two answer sounds

@@ -1,5 +1,7 @@
 #include "online/WebView.h"
 
+#include "data/InstallLayout.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
@@ -17,7 +19,7 @@ const TWebModule* WebModule() {
     static const TWebModule* module = [] {
         // Stays loaded for the whole run: the views live on in the window.
         auto* library = new QLibrary(
-            QDir(QCoreApplication::applicationDirPath()).filePath("libveltrano_web.so"));
+            QDir(InstallLayout::LibraryFolder()).filePath(QStringLiteral("libveltrano_web.so")));
         const auto entry = reinterpret_cast<TWebModuleEntry>(library->resolve(kWebModuleEntry));
         if (!entry) {
             qWarning().noquote() << "web pages cannot be shown:" << library->errorString();

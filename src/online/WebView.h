@@ -11,7 +11,7 @@ class QWidget;
 // switched off for root only (QTWEBENGINE_DISABLE_SANDBOX=1).
 void PrepareWebEngine();
 
-// The web module, loaded beside the program on first use; null when it is missing or
+// The web module, loaded from the program's library folder on first use; null when it is missing or
 // cannot be loaded (the reason goes to the log once).
 const TWebModule* WebModule();
 

@@ -1,9 +1,9 @@
 #include "settings/AppPaths.h"
 
 #include "data/BankUpdate.h"
+#include "data/InstallLayout.h"
 #include "data/SqlCipherConnection.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -18,9 +18,12 @@ QString& DataFolder() {
     return folder;
 }
 
-bool IsWritableFolder(const QString& folder) {
-    const QFileInfo info(folder);
-    return info.isDir() && info.isWritable();
+// The executable's folder when the program runs from a writable folder of its own (a
+// build tree, a portable copy); empty for an installed or read-only copy.
+QString WritableOwnFolder() {
+    const QString folder = InstallLayout::ExecutableDir();
+    return InstallLayout::RunsFromOwnFolder() && QFileInfo(folder).isWritable() ? folder
+                                                                                : QString();
 }
 
 // The per-user folder below an XDG base folder, created when missing.
@@ -48,28 +51,22 @@ QString FindWithoutCase(const QString& folder, const QString& name) {
 
 namespace AppPaths {
 
-QString ExecutableDir() {
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-}
-
 QString ConfigureFile() {
     if (!DataFolder().isEmpty())
         return FindWithoutCase(DataFolder(), kConfigureName);
-    const QString beside = ExecutableDir();
+    const QString beside = WritableOwnFolder();
     const QString folder =
-        IsWritableFolder(beside) ? beside : UserFolder(QStandardPaths::GenericConfigLocation);
+        beside.isEmpty() ? UserFolder(QStandardPaths::GenericConfigLocation) : beside;
     return FindWithoutCase(folder, kConfigureName);
 }
 
 QString BankFile() {
     if (!DataFolder().isEmpty())
         return QDir(DataFolder()).filePath(kBankName);
-    const QString beside = ExecutableDir();
-    const QString installed = QDir(beside).filePath(kBankName);
-    if (IsWritableFolder(beside))
-        return installed;
+    const QString beside = WritableOwnFolder();
+    if (!beside.isEmpty())
+        return QDir(beside).filePath(kBankName);
+    const QString installed = QDir(InstallLayout::SharedDataFolder()).filePath(kBankName);
     const QString target =
         QDir(UserFolder(QStandardPaths::GenericDataLocation)).filePath(kBankName);
     // A newer installed bank replaces the learner's copy, keeping the marks; when that
