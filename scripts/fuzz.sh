@@ -23,6 +23,11 @@ else
   exit 2
 fi
 
+# clang and its sanitizer and fuzzer run-time libraries, installed on first use.
+if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
+  apt-get install -y --no-install-recommends clang libclang-rt-14-dev >/dev/null
+fi
+
 LAUNCHER=()
 if command -v ccache >/dev/null; then
   LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
