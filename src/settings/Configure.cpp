@@ -3,7 +3,10 @@
 #include "settings/AppPaths.h"
 #include "settings/IniDocument.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <optional>
 
@@ -20,12 +23,25 @@ std::optional<IniDocument> ReadDocument(const QString& path) {
     return IniDocument::Parse(file.readAll());
 }
 
+// A write cut off by a kill leaves its new file ("Configure.ini.AbC123") beside the old
+// one; the program runs once per learner, so any such file is an unfinished write.
+void RemoveUnfinishedWrites(const QString& path) {
+    const QFileInfo target(path);
+    const QRegularExpression unfinished(
+        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(target.fileName())));
+    QDir folder = target.dir();
+    for (const QString& name : folder.entryList({target.fileName() + ".*"}, QDir::Files))
+        if (unfinished.match(name).hasMatch())
+            folder.remove(name);
+}
+
 // Writes a complete new file beside the old one, flushes it to disk and renames it over
 // the old one, so that a crash or a full disk leaves either the old or the new file.
 // Failures (a read-only folder, for instance) are not reported. The file is unbuffered so
 // that a failed write (a full disk) is seen here and the old file kept: a buffered write
 // would only fail in commit's flush, after which the short file would still be renamed.
 void ReplaceDocument(const QString& path, const IniDocument& document) {
+    RemoveUnfinishedWrites(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return;
