@@ -3,6 +3,7 @@
 // that could start from one that could not.
 #include "ConfigFile.h"
 #include "Options.h"
+#include "ParseWords.h"
 #include "ServiceProcess.h"
 
 #include <QDir>
@@ -10,18 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <vector>
-
-namespace {
-
-std::optional<Options> Parse(std::vector<std::string> words, std::string& error) {
-    words.insert(words.begin(), "veltrano-server");
-    std::vector<char*> argv;
-    for (auto& word : words)
-        argv.push_back(word.data());
-    return ParseOptions(int(argv.size()), argv.data(), error);
-}
-
-} // namespace
 
 class TestConfigFile : public QObject {
     Q_OBJECT

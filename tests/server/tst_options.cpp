@@ -1,23 +1,12 @@
 // The command line of veltrano-server: the default port, the site folder and the
 // administration commands of the site.
 #include "Options.h"
+#include "ParseWords.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
 #include <vector>
-
-namespace {
-
-std::optional<Options> Parse(std::vector<std::string> words, std::string& error) {
-    words.insert(words.begin(), "veltrano-server");
-    std::vector<char*> argv;
-    for (auto& word : words)
-        argv.push_back(word.data());
-    return ParseOptions(int(argv.size()), argv.data(), error);
-}
-
-} // namespace
 
 class TestOptions : public QObject {
     Q_OBJECT
