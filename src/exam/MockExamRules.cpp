@@ -2,7 +2,6 @@
 
 #include "practice/AnswerRule.h"
 
-#include <QSet>
 
 void CutPaper(TSubList& paper, int cells) {
     if (QuestionCount(paper) > cells)
