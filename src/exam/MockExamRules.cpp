@@ -2,7 +2,6 @@
 
 #include "practice/AnswerRule.h"
 
-
 void CutPaper(TSubList& paper, int cells) {
     if (QuestionCount(paper) > cells)
         paper.resize(cells + 1);
