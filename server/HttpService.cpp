@@ -312,8 +312,7 @@ template <typename Route> Answer Answered(Route&& route) {
 // run by one thread.
 std::deque<net::io_context> MakeLoops() {
     std::deque<net::io_context> loops;
-    const unsigned count = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-    for (unsigned i = 0; i < count; ++i)
+    for (int i = 0; i < HttpService::Loops(); ++i)
         loops.emplace_back(1);
     return loops;
 }
@@ -737,6 +736,10 @@ HttpService::HttpService(Procedures& procedures, Site* site, int threads,
     : Impl(std::make_unique<Front>(procedures, site, threads, limits, std::move(token))) {}
 
 HttpService::~HttpService() = default;
+
+int HttpService::Loops() {
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+}
 
 int HttpService::Bind(const std::string& host, int port) {
     beast::error_code error;
