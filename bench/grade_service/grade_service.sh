@@ -48,7 +48,21 @@ stop_service() {
   server_pid=""
 }
 
-field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
+field() { sed -n "s/.*[ ]$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
+
+# Processor time the service has used so far, in clock ticks.
+service_ticks() { awk '{ print $14 + $15 }' "/proc/$server_pid/stat"; }
+
+# A load against the service; its line gains the service's processor time per request.
+measure_service() {
+  local before line after
+  before=$(service_ticks)
+  line=$("$BIN/bench-grade-service" "$@")
+  after=$(service_ticks)
+  awk -v l="$line" -v t="$((after - before))" -v hz="$(getconf CLK_TCK)" 'BEGIN {
+    n = l; sub(/.*requests=/, "", n); sub(/ .*/, "", n)
+    printf "%s service_cpu=%.1fus\n", l, (n > 0 ? t / hz * 1e6 / n : 0) }'
+}
 
 report() { # label service-line store-line
   local st sp ss sq
@@ -59,6 +73,13 @@ report() { # label service-line store-line
   awk -v st="$st" -v ss="$ss" -v sp="$sp" -v sq="$sq" -v l="$1" 'BEGIN {
     printf "%s: throughput ratio service/store = %.3f, p99 latency ratio service/store = %.2f\n",
            l, st / ss, sp / sq }'
+  # Processor time per request is what throughput would follow on a machine of our own:
+  # the service and its load generator against the store's own query.
+  local sc gc qc
+  sc=$(field service_cpu "$2"); gc=$(field cpu "$2"); qc=$(field cpu "$3")
+  [ -z "$qc" ] || awk -v sc="$sc" -v gc="$gc" -v qc="$qc" -v l="$1" 'BEGIN {
+    printf "%s: cpu per request: service %.1f us + load generator %.1f us, store %.1f us; ratio store/(service+generator) = %.3f\n",
+           l, sc, gc, qc, qc / (sc + gc) }'
 }
 
 bench_sqlite() {
@@ -68,8 +89,8 @@ bench_sqlite() {
   local store service
   store=$("$BIN/bench-grade-service" sqlite "$db" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
   start_service "$db"
-  service=$("$BIN/bench-grade-service" http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
-  echo "SQLite: $("$BIN/bench-grade-service" http-insert "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")"
+  service=$(measure_service http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
+  echo "SQLite: $(measure_service http-insert "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")"
   echo "SQLite: $("$BIN/bench-grade-service" attacked "$port" slow "$SLOW" "$SECONDS_EACH")"
   echo "SQLite: $("$BIN/bench-grade-service" attacked "$port" idle "$IDLE" "$SECONDS_EACH")"
   stop_service
@@ -104,8 +125,8 @@ bench_postgresql() {
   local store service
   store=$(pgbench_line "$url")
   start_service "$url"
-  service=$("$BIN/bench-grade-service" http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
-  echo "PostgreSQL: $("$BIN/bench-grade-service" http-insert "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")"
+  service=$(measure_service http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
+  echo "PostgreSQL: $(measure_service http-insert "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")"
   stop_service
   report PostgreSQL "$service" "$store"
 }
