@@ -260,7 +260,7 @@ public:
 
     // Sends the reads of `jobs` at once in pipeline mode and takes their answers in order:
     // one round trip, and one wake-up of the server, for all of them. A read that fails
-    // fails alone, and those after it in the batch (which the server skips) with it. Throws
+    // fails alone: those after it, which the server skips, are sent again. Throws
     // StoreError when the connection failed; it is then in an unknown state.
     void RunPipelined(const std::vector<ReadJob*>& jobs) {
         for (const ReadJob* job : jobs)
@@ -275,17 +275,20 @@ public:
         }
         if (!PQpipelineSync(Conn))
             throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
+        std::vector<ReadJob*> skipped;
         for (ReadJob* job : jobs) {
             Result result(PQgetResult(Conn));
             if (!result.get())
                 throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
-            try {
-                if (PQresultStatus(result.get()) == PGRES_PIPELINE_ABORTED)
-                    throw StoreError("postgresql: a read sent before this one failed");
-                Check(result, PGRES_TUPLES_OK);
-                job->Rows = Read(result.get());
-            } catch (const StoreError&) {
-                job->Failure = std::current_exception();
+            if (PQresultStatus(result.get()) == PGRES_PIPELINE_ABORTED)
+                skipped.push_back(job);
+            else {
+                try {
+                    Check(result, PGRES_TUPLES_OK);
+                    job->Rows = Read(result.get());
+                } catch (const StoreError&) {
+                    job->Failure = std::current_exception();
+                }
             }
             // Each answer ends with an empty result.
             Result end(PQgetResult(Conn));
@@ -293,6 +296,9 @@ public:
         Result sync(PQgetResult(Conn));
         if (PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC || !PQexitPipelineMode(Conn))
             throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
+        // Each round ends at least the first read of the batch.
+        if (!skipped.empty())
+            RunPipelined(skipped);
     }
 
 private:
