@@ -169,11 +169,11 @@ private slots:
         QVERIFY2(service.Start(), qPrintable(service.Log()));
         QCOMPARE(Insert(service.Port(), "read"), 200);
         std::atomic<int> written = 0;
-        std::thread writer;
+        std::jthread writer; // joined on every way out, after the lock is gone
         {
             WriteLock lock(file);
             QVERIFY(lock.Held);
-            writer = std::thread([&] { written = Insert(service.Port(), "waits"); });
+            writer = std::jthread([&] { written = Insert(service.Port(), "waits"); });
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             QElapsedTimer timer;
             timer.start();
