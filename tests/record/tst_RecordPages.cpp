@@ -96,6 +96,7 @@ private slots:
         // No paper, no dates: the axis must not label its default span as 01-01.
         QVERIFY(ScoreDateAxis());
         QVERIFY(!ScoreDateAxis()->labelsVisible());
+        QVERIFY(!ScoreDateAxis()->isTitleVisible());
         Open("grpStudyRecordItems1");
         QCOMPARE(Control<QTableWidget>("sgWeakChapters")->rowCount(), 0);
     }
@@ -162,7 +163,7 @@ private slots:
         Open("grpStudyRecordItems0");
         QDateTimeAxis* axis = ScoreDateAxis();
         QVERIFY(axis);
-        QVERIFY(axis->labelsVisible());
+        QVERIFY(axis->labelsVisible() && axis->isTitleVisible());
         QVERIFY(axis->min() < paper.TakenAt && paper.TakenAt < axis->max());
         QCOMPARE(axis->min().date(), paper.TakenAt.date());
         QVERIFY(Text("lblScoreSummary").contains(QStringLiteral("最近一次 92 分")));
