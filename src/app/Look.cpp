@@ -1,31 +1,19 @@
 #include "app/Look.h"
 
-#include <QFontDatabase>
 #include <QLabel>
 #include <QWidget>
 
 namespace Look {
 
-const QString& SongFamily() {
-    // Resolved once: a font of a family the database lacks makes every new size and
-    // weight miss, then search fontconfig for an alias and for fallbacks.
-    static const QString family = [] {
-        const QString song = QStringLiteral("宋体");
-        const QString noto = QStringLiteral("Noto Serif CJK SC");
-        return QFontDatabase::hasFamily(song) || !QFontDatabase::hasFamily(noto) ? song : noto;
-    }();
-    return family;
-}
-
 QFont SongFont(int pixels, bool bold) {
-    QFont font(SongFamily());
+    QFont font(QStringLiteral("宋体"));
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
 }
 
 QFont SongPointFont(int points, bool bold) {
-    QFont font(SongFamily());
+    QFont font(QStringLiteral("宋体"));
     font.setPointSize(points);
     font.setBold(bold);
     return font;

@@ -20,9 +20,6 @@ inline constexpr QColor FrameColour(0xC0, 0xDC, 0xFF);
 inline constexpr QColor LowerPanelColour(0xF0, 0xFB, 0xFF);
 inline constexpr QColor PageColour(0xFF, 0xFF, 0xFF);
 
-// The family that draws 宋体: 宋体 itself where it is installed, else Noto Serif CJK SC
-// (fonts-noto-cjk) by its own name. Needs the application object.
-const QString& SongFamily();
 // 宋体 at a pixel height (the design's sizes are pixels, not points).
 QFont SongFont(int pixels, bool bold = false);
 // The same face sized in points, for texts that follow the screen's resolution.

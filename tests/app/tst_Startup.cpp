@@ -1,4 +1,3 @@
-#include "app/Look.h"
 #include "app/Startup.h"
 #include "data/MessageBox.h"
 #include "support/TestSupport.h"
@@ -7,9 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -125,22 +121,6 @@ private slots:
         QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
         QCOMPARE(QApplication::font().pixelSize(), 14);
         Startup::SetUpApplication(*qApp);
-    }
-
-    void songIsDrawnByTheFaceItIsMappedTo() {
-        Startup::SetUpApplication(*qApp);
-        // The family is named as installed, so no font of the program is left to a failed
-        // lookup and fontconfig's fallbacks; it draws the program's texts, bold ones too.
-        for (const QFont& font : {QApplication::font(), Look::SongFont(13, true)}) {
-            QCOMPARE(font.family(), Look::SongFamily());
-            QVERIFY(QFontDatabase::hasFamily(font.family()));
-            const QFontInfo info(font);
-            QCOMPARE(info.family(), font.family());
-            QCOMPARE(info.bold(), font.bold());
-            const QFontMetrics metrics(font);
-            for (const QChar character : QStringLiteral("宋体驾驶课堂模拟考试ABC123"))
-                QVERIFY2(metrics.inFont(character), qPrintable(QString(character)));
-        }
     }
 
     void lockIsHeldWhateverItsAge() {
