@@ -27,8 +27,10 @@ fi
 sanitized_suite() {
   VELTRANO_BUILD_DIR=build-sanitize VELTRANO_CMAKE_OPTIONS=-DVELTRANO_SANITIZE=ON \
     bash scripts/build.sh || return 1
-  # Leaks are checked, except inside the libraries named in the suppression file.
-  ASAN_OPTIONS=detect_stack_use_after_return=0:strict_init_order=1 \
+  # Leaks are checked, except inside the libraries named in the suppression file. The kill
+  # tests look for memory faults here in 50 rounds each; their 200 rounds run in the last suite.
+  VELTRANO_KILL_ROUNDS=${VELTRANO_KILL_ROUNDS:-50} \
+    ASAN_OPTIONS=detect_stack_use_after_return=0:strict_init_order=1 \
     LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-sanitize --output-on-failure -j 2 --timeout 1800
