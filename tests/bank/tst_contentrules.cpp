@@ -68,6 +68,23 @@ private slots:
         QCOMPARE(SamePicture(questions), (QList<QList<qlonglong>>{{1, 2}}));
     }
 
+    void repeatsAcrossChaptersOfOnePaperMustBeGrouped() {
+        const QString stem =
+            QStringLiteral("驾驶机动车在高速公路上发生故障时，应当开启危险报警闪光灯。");
+        const QList<ContentQuestion> questions = {
+            Judgement(1, 1, stem),        Judgement(2, 3, stem + "  "), // one paper, no group
+            Judgement(3, 4, stem),                                      // grouped with 1
+            Judgement(4, 10, stem),       Judgement(5, 11, stem),       // two areas' chapters
+            Judgement(1, 5, stem),                                      // 1 filed again
+            Judgement(6, 3, stem, "sign")};                             // another picture
+        const QHash<qlonglong, QString> groups = {{1, "g"}, {3, "g"}, {2, "h"}};
+        // Chapters 10 and 11 belong to different areas; the others share a paper.
+        const auto sharePaper = [](qlonglong a, qlonglong b) { return a < 10 || b < 10 || a == b; };
+        QCOMPARE(UngroupedRepeats(questions, sharePaper, groups),
+                 (QList<std::pair<qlonglong, qlonglong>>{
+                     {1, 2}, {1, 4}, {1, 5}, {2, 3}, {2, 4}, {2, 5}, {3, 4}, {3, 5}}));
+    }
+
     void sourceDatesAreIsoDatesAnywhereInTheSource() {
         QVERIFY(HasSourceDate("北京市实施办法第十条（2011-07-01起施行）"));
         QVERIFY(HasSourceDate("2022-04-01"));

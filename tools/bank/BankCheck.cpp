@@ -56,7 +56,9 @@ struct Question {
 struct Chapter {
     qlonglong Id = 0;
     QString Name;
-    bool Local = false; // the chapter of one area
+    qlonglong CarType = -1;                   // -1: every car type
+    qlonglong Area = -1;                      // -1: every area
+    bool Local() const { return Area != -1; } // the chapter of one area
 };
 
 struct Bank {
@@ -147,11 +149,13 @@ Bank ReadBankForCheck(SqlCipherConnection& db, const QString& name) {
     bank.Areas = FirstColumn(Select(db, name, QStringLiteral("select AreaName from Area")));
     bank.Forms =
         FirstColumn(Select(db, name, QStringLiteral("select SubFormatName from SubFormat")));
-    const TQuery chapters = Select(
-        db, name,
-        QStringLiteral("select ChapterID, ChapterName, AreaSubID from Chapter order by ChapterID"));
+    const TQuery chapters =
+        Select(db, name,
+               QStringLiteral("select ChapterID, ChapterName, CarTypeSubID, AreaSubID from Chapter "
+                              "order by ChapterID"));
     for (const QVariantList& row : chapters.Rows)
-        bank.Chapters.append({row[0].toLongLong(), row[1].toString(), row[2].toLongLong() != -1});
+        bank.Chapters.append(
+            {row[0].toLongLong(), row[1].toString(), row[2].toLongLong(), row[3].toLongLong()});
     const TQuery questions = Select(
         db, name,
         QStringLiteral("select ID, SubID, ChapterID, SubFormatID, SubContent, AAnswer, BAnswer, "
@@ -563,7 +567,7 @@ QList<ContentQuestion> ContentQuestions(const Bank& bank) {
     QSet<std::pair<qlonglong, qlonglong>> seen;
     QSet<qlonglong> localChapters;
     for (const Chapter& chapter : bank.Chapters)
-        if (chapter.Local)
+        if (chapter.Local())
             localChapters.insert(chapter.Id);
     QList<ContentQuestion> questions;
     for (const Question& q : bank.Questions) {
@@ -584,6 +588,19 @@ QList<ContentQuestion> ContentQuestions(const Bank& bank) {
         questions.append(c);
     }
     return questions;
+}
+
+// Whether one paper can draw from both chapters: neither is bound to a car type or area
+// the other excludes.
+std::function<bool(qlonglong, qlonglong)> ChaptersSharePaper(const Bank& bank) {
+    QHash<qlonglong, Chapter> byId;
+    for (const Chapter& chapter : bank.Chapters)
+        byId.insert(chapter.Id, chapter);
+    const auto fits = [](qlonglong x, qlonglong y) { return x == -1 || y == -1 || x == y; };
+    return [byId, fits](qlonglong a, qlonglong b) {
+        const Chapter first = byId.value(a), second = byId.value(b);
+        return fits(first.CarType, second.CarType) && fits(first.Area, second.Area);
+    };
 }
 
 // Each question once, by its first row: what the shares are taken over.
@@ -671,6 +688,11 @@ QString CheckContent(const Bank& bank, Findings& findings, QStringList& notes) {
         findings.Add(CheckProblem::DuplicateStem,
                      QStringLiteral("the same stem and picture twice in one chapter"),
                      PairsText({group}, QStringLiteral(" = ")));
+    for (const auto& [a, b] : UngroupedRepeats(all, ChaptersSharePaper(bank), bank.Groups))
+        findings.Add(CheckProblem::DuplicateStem,
+                     QStringLiteral("the same stem and picture in two chapters of one paper, "
+                                    "not in one related group"),
+                     QStringLiteral("%1 = %2").arg(a).arg(b));
     for (const ContentQuestion& q : all)
         if (q.Local && NamesPolicy(q.Source) && !HasSourceDate(q.Source))
             findings.Add(CheckProblem::NoSourceDate,

@@ -92,6 +92,31 @@ QList<QList<qlonglong>> DuplicateStems(const QList<ContentQuestion>& questions) 
     return GroupsOf(questions, DuplicateKey);
 }
 
+QList<std::pair<qlonglong, qlonglong>>
+UngroupedRepeats(const QList<ContentQuestion>& questions,
+                 const std::function<bool(qlonglong, qlonglong)>& SharePaper,
+                 const QHash<qlonglong, QString>& Groups) {
+    QHash<QString, QList<const ContentQuestion*>> byStem;
+    for (const ContentQuestion& q : questions)
+        byStem[Squeezed(q.Stem) + u'\n' + q.Picture].append(&q);
+    QList<std::pair<qlonglong, qlonglong>> repeats;
+    for (const auto& same : std::as_const(byStem))
+        for (qsizetype i = 0; i < same.size(); ++i)
+            for (qsizetype j = i + 1; j < same.size(); ++j) {
+                const ContentQuestion& a = *same[i];
+                const ContentQuestion& b = *same[j];
+                const QString group = Groups.value(a.SubId);
+                if (a.SubId == b.SubId || a.Chapter == b.Chapter ||
+                    !SharePaper(a.Chapter, b.Chapter) ||
+                    (!group.isEmpty() && group == Groups.value(b.SubId)))
+                    continue;
+                repeats.append(std::minmax(a.SubId, b.SubId));
+            }
+    std::sort(repeats.begin(), repeats.end());
+    repeats.erase(std::unique(repeats.begin(), repeats.end()), repeats.end());
+    return repeats;
+}
+
 QList<QList<qlonglong>> SamePicture(const QList<ContentQuestion>& questions) {
     return GroupsOf(questions, [](const ContentQuestion& q) {
         return q.Picture.isEmpty() ? QString() : QString::number(q.Chapter) + u'\n' + q.Picture;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 // The rules that keep a bank from being answered without being learned: answers that give
 // themselves away by their length or letter, questions that repeat each other, local rules
@@ -42,6 +45,14 @@ ContentFigures MeasureContent(const QList<ContentQuestion>& questions);
 // Questions of one chapter with the same stem (spaces and punctuation aside) and picture:
 // groups of SubIDs.
 QList<QList<qlonglong>> DuplicateStems(const QList<ContentQuestion>& questions);
+
+// Questions with the same stem and picture under different SubIDs in two chapters that one
+// paper draws from (`SharePaper`), not put in one related group (`Groups`: SubID → group):
+// a paper could ask the same thing twice. Pairs of SubIDs.
+QList<std::pair<qlonglong, qlonglong>>
+UngroupedRepeats(const QList<ContentQuestion>& questions,
+                 const std::function<bool(qlonglong, qlonglong)>& SharePaper,
+                 const QHash<qlonglong, QString>& Groups);
 
 // Pairs of one chapter whose stems share most of their character pairs (and are not exact
 // duplicates), or that show the same picture: for a person to judge.
