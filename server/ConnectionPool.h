@@ -11,6 +11,9 @@
 
 // Hands each caller a connection of its own, opening new ones up to a limit; a caller that
 // finds every connection busy waits a bounded time and then fails with StoreError.
+// Connections are opened one at a time: a burst of callers on a fresh pool waits for the
+// connections already open instead of opening dozens at once, which a store server on a
+// busy machine answers so slowly that the connections time out.
 template <typename Connection> class ConnectionPool {
 public:
     using Factory = std::function<std::unique_ptr<Connection>()>;
@@ -37,8 +40,9 @@ public:
 
     Lease Acquire() {
         std::unique_lock lock(Mutex);
-        if (!Changed.wait_for(lock, std::chrono::seconds(5),
-                              [this] { return !Idle.empty() || Opened < MaxConnections; }))
+        if (!Changed.wait_for(lock, std::chrono::seconds(5), [this] {
+                return !Idle.empty() || (Opened < MaxConnections && !Opening);
+            }))
             throw StoreError("every store connection stayed busy");
         if (!Idle.empty()) {
             auto connection = std::move(Idle.back());
@@ -46,16 +50,31 @@ public:
             return Lease(*this, std::move(connection));
         }
         ++Opened;
+        Opening = true;
         lock.unlock();
+        std::unique_ptr<Connection> opened;
         try {
-            return Lease(*this, Open());
+            opened = Open();
         } catch (...) {
-            Return(nullptr);
+            OpenFinished(false);
             throw;
         }
+        OpenFinished(true);
+        return Lease(*this, std::move(opened));
     }
 
 private:
+    // The connection being opened is ready, or failed and no longer counts.
+    void OpenFinished(bool ready) {
+        {
+            std::lock_guard lock(Mutex);
+            Opening = false;
+            if (!ready)
+                --Opened;
+        }
+        Changed.notify_all();
+    }
+
     void Return(std::unique_ptr<Connection> connection) {
         {
             std::lock_guard lock(Mutex);
@@ -73,4 +92,5 @@ private:
     std::condition_variable Changed;
     std::vector<std::unique_ptr<Connection>> Idle;
     int Opened = 0;
+    bool Opening = false; // a connection is being opened
 };

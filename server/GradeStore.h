@@ -46,6 +46,9 @@ public:
     // Throws StoreError, with a short reason, unless the store can take a write now. Cheap
     // enough for a health check called every few seconds: nothing is committed.
     virtual void CheckWritable() = 0;
+    // True when reads take no lock and make no round trip to a server: they may then run on
+    // the threads that serve connections instead of waiting for a worker.
+    virtual bool QuickReads() const { return false; }
 };
 
 // A store failure: its text is for the service's log, not for clients.

@@ -1,15 +1,18 @@
-// The HTTP front runs on Boost.Beast over Asio: one event loop holds every connection, so
-// a client that sends slowly or not at all costs a socket and a timer, never a thread, and
-// each request is read under one deadline for headers and body together. The procedures
-// and the site (store calls that may take time) run on a bounded pool of worker threads
-// and hand their answers back to the loop. Beast was chosen over libmicrohttpd because it
-// leaves every limit to this file: a deadline per whole request, bounds per address, an
+// The HTTP front runs on Boost.Beast over Asio: an event loop per processor holds the
+// connections, so a client that sends slowly or not at all costs a socket and a timer, never
+// a thread, and each request is read under one deadline for headers and body together.
+// Refusals and reads of a store whose reads never wait are answered on the loop itself;
+// writes and the site (store calls that may take time) run on a bounded pool of worker
+// threads and hand their answers back to the connection's loop. Beast was chosen over libmicrohttpd
+// because it leaves every limit to this file: a deadline per whole request, bounds per address, an
 // orderly stop that closes idle connections at once, and the body bounded after chunked
 // decoding by the parser itself.
 #include "HttpService.h"
 
 #include "Log.h"
 
+#include <algorithm>
+#include <atomic>
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -23,7 +26,7 @@
 #include <optional>
 #include <sys/socket.h>
 #include <thread>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 namespace net = boost::asio;
@@ -279,6 +282,41 @@ private:
     std::map<std::string, Bucket> Buckets;
 };
 
+// The provider a POST /providers/NAME request names, or nothing for any other request.
+std::optional<std::string_view> ProviderOf(const RequestLine& line) {
+    if (line.Method != "POST" || !line.Path.starts_with(protocol::kProvidersPrefix))
+        return std::nullopt;
+    const std::string_view provider =
+        std::string_view(line.Path).substr(protocol::kProvidersPrefix.size());
+    if (provider.find('/') != std::string_view::npos)
+        return std::nullopt;
+    return provider;
+}
+
+// The answer of `route`, with the failure the store noted on this thread for the log line;
+// an exception becomes a plain 500.
+template <typename Route> Answer Answered(Route&& route) {
+    Answer answer;
+    try {
+        answer = route();
+    } catch (const std::exception&) {
+        answer = FromReply({500, protocol::EncodeError("internal error")});
+        answer.Failure = "internal error";
+    }
+    if (answer.Failure.empty())
+        answer.Failure = TakeRequestFailure();
+    return answer;
+}
+
+// One event loop a processor: reads answered on the loops use every processor. Each loop is
+// run by one thread.
+std::deque<net::io_context> MakeLoops() {
+    std::deque<net::io_context> loops;
+    for (int i = 0; i < HttpService::Loops(); ++i)
+        loops.emplace_back(1);
+    return loops;
+}
+
 class Session;
 
 } // namespace
@@ -286,14 +324,18 @@ class Session;
 struct HttpService::Front {
     Front(Procedures& procedures, Site* site, int threads, const ServiceLimits& limits,
           std::string token)
-        : Routes{procedures, site}, Limits(limits), Token(std::move(token)),
-          Rates(limits.RateLimit), Acceptor(Io), StopTimer(Io), RetryTimer(Io), Pool(threads) {}
+        : Routes{procedures, site}, Limits(limits), Token(std::move(token)), Loops(MakeLoops()),
+          Io(Loops.front()), Acceptor(Io), StopTimer(Io), RetryTimer(Io), Rates(limits.RateLimit),
+          Pool(threads) {}
 
     void Accept();
     void OnAccepted(const beast::error_code& error, tcp::socket socket);
     void BeginStop();
-    void Opened(Session* session, const std::string& address);
+    // Runs `action` on each open session, on its own loop; false when none is open.
+    bool ForEachSession(void (Session::*action)());
+    void Opened(const std::shared_ptr<Session>& session, const std::string& address);
     void Closed(Session* session, const std::string& address);
+    bool AllowRate(const std::string& address);
     Answer Route(const RequestLine& line, const std::string& query,
                  const http::request<http::string_body>& request, const std::string& address);
 
@@ -303,31 +345,41 @@ struct HttpService::Front {
     } Routes;
     const ServiceLimits Limits;
     const std::string Token;
-    RateLimiter Rates;
-    net::io_context Io{1};
+    std::deque<net::io_context> Loops; // the first also accepts and times the stop
+    net::io_context& Io;
+    size_t NextLoop = 0; // where the next connection goes; first loop only
     tcp::acceptor Acceptor;
     net::steady_timer StopTimer;
     net::steady_timer RetryTimer;
-    bool Stopping = false; // loop thread only
-    std::unordered_set<Session*> Sessions;
+    std::atomic<bool> Stopping = false;
+    std::mutex Mutex; // guards the open sessions, the counts per address and the rates
+    std::unordered_map<Session*, std::weak_ptr<Session>> Sessions;
     std::map<std::string, int> PerAddress;
+    RateLimiter Rates;
     WorkerPool Pool;
 };
 
 namespace {
 
-// One client connection, on the loop thread: waits for a request, reads it under one
+// One client connection, on its loop's thread: waits for a request, reads it under one
 // deadline, has a worker answer it, writes the answer, and waits for the next. Requests
 // sent ahead (pipelined) wait in the buffer and are answered in order.
 class Session : public std::enable_shared_from_this<Session> {
 public:
     Session(HttpService::Front& front, tcp::socket socket, std::string address)
-        : Front(front), Stream(std::move(socket)), Address(std::move(address)) {
-        Front.Opened(this, Address);
-    }
+        : Front(front), Stream(std::move(socket)), Address(std::move(address)) {}
     ~Session() { Front.Closed(this, Address); }
 
-    void Run() { WaitForRequest(); }
+    // Counted at once, served on the connection's own loop.
+    void Run() {
+        Front.Opened(shared_from_this(), Address);
+        Post([self = shared_from_this()] { self->WaitForRequest(); });
+    }
+
+    // Runs `work` on this connection's loop.
+    template <typename Work> void Post(Work&& work) {
+        net::post(Stream.get_executor(), std::forward<Work>(work));
+    }
 
     // On stop: a connection without an answer under way closes now.
     void StopIdle() {
@@ -395,7 +447,7 @@ private:
         const auto transfer = request[http::field::transfer_encoding];
         if (!transfer.empty() && !beast::iequals(transfer, "chunked"))
             return Refuse(ErrorAnswer(501, "transfer coding not supported", page));
-        if (!Front.Rates.Allow(Address, Clock::now())) {
+        if (!Front.AllowRate(Address)) {
             auto answer = ErrorAnswer(429, "too many requests", page);
             answer.Headers.emplace_back("Retry-After", "1");
             return Refuse(std::move(answer));
@@ -438,24 +490,27 @@ private:
         Close();
     }
 
-    // The request is whole: a worker routes it; the loop writes the answer.
+    // The request is whole. A refused command or a quick read is answered here; anything
+    // else a worker routes, and the loop writes the answer.
     void Dispatch() {
         Busy = true;
         Stream.expires_never();
+        auto& calls = Front.Routes.Calls;
+        std::optional<Procedures::Call> call;
+        if (const auto provider = ProviderOf(Line)) {
+            call = calls.Prepare(*provider, Parser->get().body());
+            if (calls.Quick(*call))
+                return Send(Answered([&] { return FromReply(calls.Execute(*call)); }), false);
+        }
         auto self = shared_from_this();
-        auto guard = net::make_work_guard(Front.Io);
-        const bool queued = Front.Pool.Post([self, guard] {
-            Answer answer;
-            try {
-                answer =
-                    self->Front.Route(self->Line, self->Query, self->Parser->get(), self->Address);
-            } catch (const std::exception&) {
-                answer = FromReply({500, protocol::EncodeError("internal error")});
-                answer.Failure = "internal error";
-            }
-            if (answer.Failure.empty())
-                answer.Failure = TakeRequestFailure();
-            net::post(self->Stream.get_executor(), [self, answer = std::move(answer)]() mutable {
+        auto guard = net::make_work_guard(Stream.get_executor());
+        const bool queued = Front.Pool.Post([self, guard, call = std::move(call)] {
+            auto answer = Answered([&] {
+                return call ? FromReply(self->Front.Routes.Calls.Execute(*call))
+                            : self->Front.Route(self->Line, self->Query, self->Parser->get(),
+                                                self->Address);
+            });
+            self->Post([self, answer = std::move(answer)]() mutable {
                 self->Send(std::move(answer), false);
             });
         });
@@ -561,21 +616,32 @@ private:
 
 } // namespace
 
-void HttpService::Front::Opened(Session* session, const std::string& address) {
-    Sessions.insert(session);
+void HttpService::Front::Opened(const std::shared_ptr<Session>& session,
+                                const std::string& address) {
+    std::lock_guard lock(Mutex);
+    Sessions.emplace(session.get(), session);
     ++PerAddress[address];
 }
 
 void HttpService::Front::Closed(Session* session, const std::string& address) {
+    std::lock_guard lock(Mutex);
     Sessions.erase(session);
     if (--PerAddress[address] <= 0)
         PerAddress.erase(address);
     if (Stopping && Sessions.empty())
-        StopTimer.cancel();
+        net::post(Io, [this] { StopTimer.cancel(); });
 }
 
+bool HttpService::Front::AllowRate(const std::string& address) {
+    std::lock_guard lock(Mutex);
+    return Rates.Allow(address, Clock::now());
+}
+
+// Connections are spread over the loops in turn.
 void HttpService::Front::Accept() {
-    Acceptor.async_accept(Io, [this](beast::error_code error, tcp::socket socket) {
+    net::io_context& loop = Loops[NextLoop];
+    NextLoop = (NextLoop + 1) % Loops.size();
+    Acceptor.async_accept(loop, [this](beast::error_code error, tcp::socket socket) {
         OnAccepted(error, std::move(socket));
     });
 }
@@ -595,9 +661,14 @@ void HttpService::Front::OnAccepted(const beast::error_code& error, tcp::socket 
     beast::error_code ignored;
     const auto peer = socket.remote_endpoint(ignored);
     const std::string address = peer.address().to_string();
-    const auto held = PerAddress.find(address);
-    if (int(Sessions.size()) >= Limits.MaxConnections ||
-        (held != PerAddress.end() && held->second >= Limits.MaxPerAddress)) {
+    bool full;
+    {
+        std::lock_guard lock(Mutex);
+        const auto held = PerAddress.find(address);
+        full = int(Sessions.size()) >= Limits.MaxConnections ||
+               (held != PerAddress.end() && held->second >= Limits.MaxPerAddress);
+    }
+    if (full) {
         // Told plainly, without a thread or a buffer: the answer fits the socket's buffer.
         ::send(socket.native_handle(), kTooManyConnections.data(), kTooManyConnections.size(),
                MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -616,15 +687,23 @@ void HttpService::Front::BeginStop() {
     beast::error_code ignored;
     Acceptor.close(ignored);
     RetryTimer.cancel();
-    for (Session* session : std::vector<Session*>(Sessions.begin(), Sessions.end()))
-        session->StopIdle();
-    if (Sessions.empty())
+    if (!ForEachSession(&Session::StopIdle))
         return;
     StopTimer.expires_after(kStopGrace);
-    StopTimer.async_wait([this](beast::error_code) {
-        for (Session* session : std::vector<Session*>(Sessions.begin(), Sessions.end()))
-            session->Close();
-    });
+    StopTimer.async_wait([this](beast::error_code) { ForEachSession(&Session::Close); });
+}
+
+bool HttpService::Front::ForEachSession(void (Session::*action)()) {
+    std::vector<std::shared_ptr<Session>> open;
+    {
+        std::lock_guard lock(Mutex);
+        for (const auto& [session, held] : Sessions)
+            if (auto alive = held.lock())
+                open.push_back(std::move(alive));
+    }
+    for (auto& session : open)
+        session->Post([session, action] { (*session.*action)(); });
+    return !open.empty();
 }
 
 Answer HttpService::Front::Route(const RequestLine& line, const std::string& query,
@@ -632,12 +711,6 @@ Answer HttpService::Front::Route(const RequestLine& line, const std::string& que
                                  const std::string& address) {
     const bool get = line.Method == "GET" || line.Method == "HEAD";
     const bool page = WantsPage(line.Method, line.Path);
-    if (line.Method == "POST" && line.Path.starts_with(protocol::kProvidersPrefix)) {
-        const std::string_view provider =
-            std::string_view(line.Path).substr(protocol::kProvidersPrefix.size());
-        if (provider.find('/') == std::string_view::npos)
-            return FromReply(Routes.Calls.Run(provider, request.body()));
-    }
     if (get && line.Path == protocol::kHealthPath)
         return FromReply(Routes.Calls.Health());
     if (!get && line.Method != "POST") {
@@ -664,6 +737,10 @@ HttpService::HttpService(Procedures& procedures, Site* site, int threads,
 
 HttpService::~HttpService() = default;
 
+int HttpService::Loops() {
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+}
+
 int HttpService::Bind(const std::string& host, int port) {
     beast::error_code error;
     tcp::resolver resolver(Impl->Io);
@@ -687,11 +764,22 @@ int HttpService::Bind(const std::string& host, int port) {
     return acceptor.local_endpoint().port();
 }
 
+// The first loop runs on the calling thread until the stop is done; the others, kept busy
+// until then, end once their last connection has closed.
 bool HttpService::Serve() {
     if (!Impl->Acceptor.is_open())
         return false;
     Impl->Accept();
+    std::vector<net::executor_work_guard<net::io_context::executor_type>> guards;
+    std::vector<std::thread> threads;
+    for (size_t i = 1; i < Impl->Loops.size(); ++i) {
+        guards.push_back(net::make_work_guard(Impl->Loops[i]));
+        threads.emplace_back([loop = &Impl->Loops[i]] { loop->run(); });
+    }
     Impl->Io.run();
+    guards.clear();
+    for (auto& thread : threads)
+        thread.join();
     return true;
 }
 

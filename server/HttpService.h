@@ -13,13 +13,17 @@
 // when there is one, answers every GET and the posts of its feedback form.
 class HttpService {
 public:
-    // `threads` workers run the procedures and the site; an empty `token` admits every
-    // caller of the procedures, any other only callers that send it as a bearer token.
+    // `threads` workers run the writes, the reads of a store that makes round trips, and the site;
+    // an empty `token` admits every caller of the procedures, any other only callers that send it
+    // as a bearer token.
     HttpService(Procedures& procedures, Site* site, int threads, const ServiceLimits& limits,
                 std::string token);
     ~HttpService();
     HttpService(const HttpService&) = delete;
     HttpService& operator=(const HttpService&) = delete;
+
+    // The event loops that serve connections, one a processor; each may read the store.
+    static int Loops();
 
     // Binds the listening socket; port 0 picks a free port. Returns the port, or -1.
     int Bind(const std::string& host, int port);

@@ -33,7 +33,9 @@ struct Options {
     std::string Host = "127.0.0.1";
     int Port = protocol::kDefaultPort;
     std::string Database = "grades.db";
-    int Threads = 64;
+    // Workers for the store calls that wait: a few per processor keep a store on the same
+    // machine busy without crowding it.
+    int Threads = 16;
     std::string SiteFolder; // empty: the site installed with the program
     std::string TokenFile;  // empty: no token
     ServiceLimits Limits;

@@ -4,10 +4,12 @@
 #include "StoreLimits.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <iterator>
 #include <libpq-fe.h>
 #include <set>
 #include <string_view>
+#include <thread>
 
 namespace {
 
@@ -178,11 +180,31 @@ private:
     PGresult* Held;
 };
 
-std::string Text(const std::vector<protocol::Value>& args, size_t i) {
-    if (const auto* number = std::get_if<long long>(&args[i]))
-        return std::to_string(*number);
-    return std::get<std::string>(args[i]);
-}
+// Arguments as the texts libpq sends, and pointers to them.
+struct Parameters {
+    explicit Parameters(const std::vector<protocol::Value>& args) {
+        for (const auto& arg : args) {
+            const auto* number = std::get_if<long long>(&arg);
+            Texts.push_back(number ? std::to_string(*number) : std::get<std::string>(arg));
+        }
+        for (const auto& text : Texts)
+            Pointers.push_back(text.c_str());
+    }
+    int Count() const { return int(Pointers.size()); }
+
+    std::vector<std::string> Texts;
+    std::vector<const char*> Pointers;
+};
+
+// One read waiting to be sent with others: its statement and arguments, and how it ended.
+struct ReadJob {
+    const Statement* Query;
+    std::vector<protocol::Value> Args;
+    protocol::ResultSet Rows;
+    std::exception_ptr Failure;
+    bool Taken = false; // in a batch under way
+    bool Done = false;
+};
 
 class PgConnection {
 public:
@@ -226,19 +248,9 @@ public:
 
     // Runs a statement prepared once per connection, its arguments bound as parameters.
     protocol::ResultSet Run(const Statement& statement, const std::vector<protocol::Value>& args) {
-        if (!Prepared.contains(statement.Name)) {
-            Result prepared(
-                PQprepare(Conn, statement.Name, statement.Sql, int(args.size()), nullptr));
-            Check(prepared, PGRES_COMMAND_OK);
-            Prepared.insert(statement.Name);
-        }
-        std::vector<std::string> texts;
-        std::vector<const char*> params;
-        for (size_t i = 0; i < args.size(); ++i)
-            texts.push_back(Text(args, i));
-        for (const auto& text : texts)
-            params.push_back(text.c_str());
-        Result result(PQexecPrepared(Conn, statement.Name, int(params.size()), params.data(),
+        Prepare(statement, args);
+        const Parameters params(args);
+        Result result(PQexecPrepared(Conn, statement.Name, params.Count(), params.Pointers.data(),
                                      nullptr, nullptr, 0));
         if (PQresultStatus(result.get()) == PGRES_COMMAND_OK)
             return {};
@@ -246,7 +258,58 @@ public:
         return Read(result.get());
     }
 
+    // Sends the reads of `jobs` at once in pipeline mode and takes their answers in order:
+    // one round trip, and one wake-up of the server, for all of them. A read that fails
+    // fails alone: those after it, which the server skips, are sent again. Throws
+    // StoreError when the connection failed; it is then in an unknown state.
+    void RunPipelined(const std::vector<ReadJob*>& jobs) {
+        for (const ReadJob* job : jobs)
+            Prepare(*job->Query, job->Args);
+        if (!PQenterPipelineMode(Conn))
+            throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
+        for (const ReadJob* job : jobs) {
+            const Parameters params(job->Args);
+            if (!PQsendQueryPrepared(Conn, job->Query->Name, params.Count(), params.Pointers.data(),
+                                     nullptr, nullptr, 0))
+                throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
+        }
+        if (!PQpipelineSync(Conn))
+            throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
+        std::vector<ReadJob*> skipped;
+        for (ReadJob* job : jobs) {
+            Result result(PQgetResult(Conn));
+            if (!result.get())
+                throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
+            if (PQresultStatus(result.get()) == PGRES_PIPELINE_ABORTED)
+                skipped.push_back(job);
+            else {
+                try {
+                    Check(result, PGRES_TUPLES_OK);
+                    job->Rows = Read(result.get());
+                } catch (const StoreError&) {
+                    job->Failure = std::current_exception();
+                }
+            }
+            // Each answer ends with an empty result.
+            Result end(PQgetResult(Conn));
+        }
+        Result sync(PQgetResult(Conn));
+        if (PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC || !PQexitPipelineMode(Conn))
+            throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
+        // Each round ends at least the first read of the batch.
+        if (!skipped.empty())
+            RunPipelined(skipped);
+    }
+
 private:
+    void Prepare(const Statement& statement, const std::vector<protocol::Value>& args) {
+        if (Prepared.contains(statement.Name))
+            return;
+        Result prepared(PQprepare(Conn, statement.Name, statement.Sql, int(args.size()), nullptr));
+        Check(prepared, PGRES_COMMAND_OK);
+        Prepared.insert(statement.Name);
+    }
+
     // The error's code and first line; the detail lines are left out, since they quote the
     // rows (an ID, a name), and so is the first line of a data exception, which may quote
     // the bytes of a value. A value the database's encoding cannot hold is the client's.
@@ -304,10 +367,10 @@ public:
     }
 
     protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) override {
-        return Run(kSelectGrade, {query.EmpID, query.MinMark});
+        return Read(kSelectGrade, {query.EmpID, query.MinMark});
     }
 
-    protocol::ResultSet SelectExeVersion() override { return Run(kSelectExeVersion, {}); }
+    protocol::ResultSet SelectExeVersion() override { return Read(kSelectExeVersion, {}); }
 
     void SetExeVersion(const std::string& version) override { Run(kSetExeVersion, {version}); }
 
@@ -343,6 +406,50 @@ private:
             if (connection->Broken())
                 connection.Discard();
             throw;
+        }
+    }
+
+    // Reads of many callers travel together: callers queue their reads, and whichever finds
+    // fewer than kReadBatches batches under way sends every queued read on one connection
+    // in one pipeline. Under load a few connections then carry every read, with one round
+    // trip for each batch instead of one for each read.
+    protocol::ResultSet Read(const Statement& statement, std::vector<protocol::Value> args) {
+        ReadJob job{&statement, std::move(args), {}, nullptr};
+        std::unique_lock lock(ReadMutex);
+        ReadQueue.push_back(&job);
+        ReadDone.wait(lock, [&] { return job.Done || (!job.Taken && Batches < ReadBatches); });
+        if (!job.Done) {
+            ++Batches;
+            std::vector<ReadJob*> batch;
+            batch.swap(ReadQueue);
+            for (auto* taken : batch)
+                taken->Taken = true;
+            lock.unlock();
+            RunBatch(batch);
+            lock.lock();
+            for (auto* done : batch)
+                done->Done = true;
+            --Batches;
+            ReadDone.notify_all();
+        }
+        if (job.Failure)
+            std::rethrow_exception(job.Failure);
+        return std::move(job.Rows);
+    }
+
+    void RunBatch(const std::vector<ReadJob*>& batch) {
+        try {
+            auto connection = Pool.Acquire();
+            try {
+                connection->RunPipelined(batch);
+            } catch (const StoreError&) {
+                connection.Discard();
+                throw;
+            }
+        } catch (const StoreError&) {
+            for (auto* job : batch)
+                if (!job->Failure)
+                    job->Failure = std::current_exception();
         }
     }
 
@@ -383,6 +490,13 @@ private:
     }
 
     ConnectionPool<PgConnection> Pool;
+    // Batches of reads under way at once: two a processor keep a server on the same machine
+    // busy.
+    const unsigned ReadBatches = 2 * std::max(1u, std::thread::hardware_concurrency());
+    std::mutex ReadMutex;
+    std::condition_variable ReadDone;
+    std::vector<ReadJob*> ReadQueue;
+    unsigned Batches = 0;
 };
 
 } // namespace

@@ -81,29 +81,42 @@ std::string CheckVersionText(std::string_view version) {
 }
 
 Reply Procedures::Run(std::string_view provider, std::string_view body) {
+    return Execute(Prepare(provider, body));
+}
+
+Procedures::Call Procedures::Prepare(std::string_view provider, std::string_view body) const {
     if (!protocol::IsKnownProvider(provider))
-        return ErrorReply(404, "unknown provider");
+        return {ErrorReply(404, "unknown provider"), {}};
     // The HTTP layer admits the larger bodies of the site's forms; commands stay small.
     if (body.size() > protocol::kMaxRequestBody)
-        return ErrorReply(413, "request body too large");
+        return {ErrorReply(413, "request body too large"), {}};
     const auto request = protocol::DecodeRequest(body);
     if (!request.Ok)
-        return ErrorReply(400, request.Error);
+        return {ErrorReply(400, request.Error), {}};
     auto parsed = protocol::ParseCommand(request.Value.Command);
     if (!parsed.Ok)
-        return ErrorReply(400, parsed.Error);
+        return {ErrorReply(400, parsed.Error), {}};
     TrimIds(parsed.Value);
     if (auto problem = FirstProblem(
             {CheckMode(parsed.Value, request.Value.Mode), CheckArguments(parsed.Value)});
         !problem.empty())
-        return ErrorReply(400, problem);
+        return {ErrorReply(400, problem), {}};
+    return {std::nullopt, std::move(parsed.Value)};
+}
 
+bool Procedures::Quick(const Call& call) const {
+    return call.Refused ||
+           (!std::holds_alternative<protocol::InsertGrade>(call.Command) && Store.QuickReads());
+}
+
+Reply Procedures::Execute(const Call& call) {
+    if (call.Refused)
+        return *call.Refused;
     try {
-        if (const auto* grade = std::get_if<protocol::InsertGrade>(&parsed.Value)) {
+        if (const auto* grade = std::get_if<protocol::InsertGrade>(&call.Command))
             return {200, protocol::EncodeRowsAffected(Store.InsertGrade(*grade))};
-        }
-        const auto result = std::holds_alternative<protocol::SelectGrade>(parsed.Value)
-                                ? Store.SelectGrade(std::get<protocol::SelectGrade>(parsed.Value))
+        const auto result = std::holds_alternative<protocol::SelectGrade>(call.Command)
+                                ? Store.SelectGrade(std::get<protocol::SelectGrade>(call.Command))
                                 : Store.SelectExeVersion();
         return {200, protocol::EncodeResultSet(result)};
     } catch (const StoreRefusal& refusal) {

@@ -2,6 +2,7 @@
 
 #include "GradeStore.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,20 @@ class Procedures {
 public:
     explicit Procedures(GradeStore& store) : Store(store) {}
 
+    // A request checked and parsed: either refused already, or a command for the store.
+    struct Call {
+        std::optional<Reply> Refused;
+        protocol::Command Command;
+    };
+
     Reply Run(std::string_view provider, std::string_view body);
+    // The checks of Run, without the store.
+    Call Prepare(std::string_view provider, std::string_view body) const;
+    // Whether the call is answered without waiting for anything but the processor: a
+    // refusal, or a read of a store whose reads take no lock and make no round trip.
+    bool Quick(const Call& call) const;
+    // The answer to a prepared call.
+    Reply Execute(const Call& call);
     Reply Health();
 
 private:

@@ -231,7 +231,9 @@ int CheckConfig(const Options& options) {
 int Run(const Options& options) {
     if (options.Run == Options::Action::Backup)
         return Backup(options);
-    const int connections = options.Run == Options::Action::Serve ? options.Threads : 1;
+    // Every worker and every event loop may hold a store connection at once.
+    const int connections =
+        options.Run == Options::Action::Serve ? options.Threads + HttpService::Loops() : 1;
     auto store = OpenGradeStore(options.Database, connections);
     switch (options.Run) {
     case Options::Action::SetVersion:

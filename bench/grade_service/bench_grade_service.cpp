@@ -1,6 +1,8 @@
 // Measures procSelectGrade under many concurrent keep-alive clients, either through the
-// grade service over HTTP or straight against its SQLite file, so that the two can be
-// compared in one run; procInsertGrade under many clients; and one normal client while
+// grade service over HTTP (one thread driving every connection with epoll, so that the load
+// generator costs the shared processors little) or straight against its SQLite file (a
+// thread a connection, each running the real query), so that the two can be compared in
+// one run; procInsertGrade under many clients; and one normal client while
 // hostile connections (slow senders or idle ones) hold the service.
 //   bench-grade-service seed-sqlite FILE GRADES IDS
 //   bench-grade-service http PORT CONNECTIONS SECONDS IDS
@@ -14,15 +16,19 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <random>
 #include <sqlite3.h>
 #include <string>
+#include <sys/epoll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -37,14 +43,38 @@ struct Tally {
     long Failures = 0;
 };
 
+// Processor time this process has used so far, in seconds.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // One query of one client: returns false when it failed.
 using Query = std::function<bool(const std::string& empId)>;
 using QueryFactory = std::function<Query()>;
+
+// Prints throughput, latency percentiles and this process's processor time per request
+// since `cpuStart`: on a shared machine the time per request tells more than throughput.
+void Report(const char* label, Tally& tally, int seconds, double cpuStart) {
+    auto& all = tally.LatenciesMs;
+    std::sort(all.begin(), all.end());
+    const auto percentile = [&all](double p) {
+        return all.empty() ? 0.0 : all[std::min(all.size() - 1, size_t(p * double(all.size())))];
+    };
+    const double cpuUs = all.empty() ? 0.0 : (CpuSeconds() - cpuStart) * 1e6 / double(all.size());
+    std::printf("%s requests=%zu failures=%ld throughput=%.1f/s p50=%.3fms p99=%.3fms "
+                "cpu=%.1fus\n",
+                label, all.size(), tally.Failures, double(all.size()) / seconds, percentile(0.50),
+                percentile(0.99), cpuUs);
+}
 
 // Runs `connections` clients for `seconds`, each issuing queries for random IDs back to back,
 // and prints throughput and latency percentiles.
 void Measure(const char* label, const QueryFactory& makeQuery, int connections, int seconds,
              int ids) {
+    const double cpuStart = CpuSeconds();
     std::vector<Tally> tallies(static_cast<size_t>(connections));
     std::atomic<bool> stop = false;
     std::vector<std::thread> clients;
@@ -66,39 +96,133 @@ void Measure(const char* label, const QueryFactory& makeQuery, int connections, 
     stop = true;
     for (auto& client : clients)
         client.join();
-
-    std::vector<double> all;
-    long failures = 0;
+    Tally all;
     for (const auto& tally : tallies) {
-        all.insert(all.end(), tally.LatenciesMs.begin(), tally.LatenciesMs.end());
-        failures += tally.Failures;
+        all.LatenciesMs.insert(all.LatenciesMs.end(), tally.LatenciesMs.begin(),
+                               tally.LatenciesMs.end());
+        all.Failures += tally.Failures;
     }
-    std::sort(all.begin(), all.end());
-    const auto percentile = [&all](double p) {
-        return all.empty() ? 0.0 : all[std::min(all.size() - 1, size_t(p * double(all.size())))];
-    };
-    std::printf("%s requests=%zu failures=%ld throughput=%.1f/s p50=%.3fms p99=%.3fms\n", label,
-                all.size(), failures, double(all.size()) / seconds, percentile(0.50),
-                percentile(0.99));
+    Report(label, all, seconds, cpuStart);
 }
 
-// Keep-alive clients sending the command made for each random ID.
-QueryFactory HttpQueries(int port, bool insert) {
-    return [port, insert] {
-        auto client = std::make_shared<httplib::Client>("127.0.0.1", port);
-        client->set_keep_alive(true);
-        client->set_tcp_nodelay(true);
-        client->set_connection_timeout(3);
-        client->set_read_timeout(10);
-        return [client, insert](const std::string& empId) {
-            const std::string command = insert ? protocol::InsertGradeCommand(empId, "n", 600, 95)
-                                               : protocol::SelectGradeCommand(empId, 90);
-            const std::string body =
-                protocol::EncodeRequest({command, insert ? "Execute" : "Active"});
-            const auto result = client->Post("/providers/dspClient1", body, "application/json");
-            return result && result->status == 200;
-        };
+// The body of the command for one random ID.
+std::string CommandBody(const std::string& empId, bool insert) {
+    const std::string command = insert ? protocol::InsertGradeCommand(empId, "n", 600, 95)
+                                       : protocol::SelectGradeCommand(empId, 90);
+    return protocol::EncodeRequest({command, insert ? "Execute" : "Active"});
+}
+
+int ConnectTo(int port) {
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_port = htons(uint16_t(port));
+    remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int one = 1;
+    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (::connect(socket, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0 &&
+        errno != EINPROGRESS) {
+        ::close(socket);
+        return -1;
+    }
+    return socket;
+}
+
+// The length of the first whole answer in `in` and whether its status is 200, or 0 while
+// it is incomplete.
+size_t WholeAnswer(const std::string& in, bool& ok) {
+    const size_t end = in.find("\r\n\r\n");
+    if (end == std::string::npos)
+        return 0;
+    std::string head = in.substr(0, end);
+    std::transform(head.begin(), head.end(), head.begin(), ::tolower);
+    const size_t length = head.find("content-length:");
+    const size_t body = length == std::string::npos ? 0 : std::stoul(head.substr(length + 15));
+    if (in.size() < end + 4 + body)
+        return 0;
+    ok = head.starts_with("http/1.1 200");
+    return end + 4 + body;
+}
+
+// `connections` keep-alive connections to the service, each sending its next command as
+// soon as the answer to the last is whole, all driven by this one thread.
+void MeasureHttp(const char* label, int port, bool insert, int connections, int seconds, int ids) {
+    struct Connection {
+        int Socket = -1;
+        std::string Out, In;
+        size_t Sent = 0;
+        Clock::time_point Start;
     };
+    const double cpuStart = CpuSeconds();
+    std::vector<Connection> clients(static_cast<size_t>(connections));
+    const int poll = ::epoll_create1(0);
+    std::mt19937 random(1);
+    std::uniform_int_distribution<int> pick(1, ids);
+    Tally tally;
+    const auto next = [&](size_t n) {
+        Connection& c = clients[n];
+        if (c.Socket < 0) {
+            c.Socket = ConnectTo(port);
+            c.In.clear();
+            epoll_event event{EPOLLIN | EPOLLOUT | EPOLLET, {.u64 = n}};
+            ::epoll_ctl(poll, EPOLL_CTL_ADD, c.Socket, &event);
+        }
+        const std::string body = CommandBody(std::to_string(pick(random)), insert);
+        c.Out = "POST /providers/dspClient1 HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                "Content-Type: application/json\r\nContent-Length: " +
+                std::to_string(body.size()) + "\r\n\r\n" + body;
+        c.Sent = 0;
+        c.Start = Clock::now();
+    };
+    const auto flush = [&](Connection& c) {
+        while (c.Sent < c.Out.size()) {
+            const ssize_t sent =
+                ::send(c.Socket, c.Out.data() + c.Sent, c.Out.size() - c.Sent, MSG_NOSIGNAL);
+            if (sent <= 0)
+                return;
+            c.Sent += size_t(sent);
+        }
+    };
+    const auto fail = [&](size_t n) {
+        ::close(clients[n].Socket);
+        clients[n].Socket = -1;
+        ++tally.Failures;
+        next(n);
+        flush(clients[n]);
+    };
+    for (size_t n = 0; n < clients.size(); ++n)
+        next(n);
+    const auto until = Clock::now() + std::chrono::seconds(seconds);
+    std::vector<epoll_event> events(clients.size());
+    while (Clock::now() < until) {
+        const int ready = ::epoll_wait(poll, events.data(), int(events.size()), 100);
+        for (int e = 0; e < ready; ++e) {
+            const size_t n = events[size_t(e)].data.u64;
+            Connection& c = clients[n];
+            flush(c);
+            char buffer[16384];
+            ssize_t got;
+            while ((got = ::recv(c.Socket, buffer, sizeof buffer, 0)) > 0)
+                c.In.append(buffer, size_t(got));
+            if (got == 0 || (got < 0 && errno != EAGAIN)) {
+                fail(n);
+                continue;
+            }
+            bool ok = false;
+            if (const size_t whole = WholeAnswer(c.In, ok)) {
+                const std::chrono::duration<double, std::milli> took = Clock::now() - c.Start;
+                tally.LatenciesMs.push_back(took.count());
+                tally.Failures += ok ? 0 : 1;
+                c.In.erase(0, whole);
+                next(n);
+                flush(c);
+            }
+        }
+    }
+    for (const auto& c : clients)
+        ::close(c.Socket);
+    ::close(poll);
+    Report(label, tally, seconds, cpuStart);
 }
 
 // A connection from 127.0.0.(2 + n / 50): attackers come from many addresses, as in a
@@ -161,8 +285,7 @@ void MeasureAttacked(int port, bool slow, int count, int seconds) {
             httplib::Client client("127.0.0.1", port);
             client.set_connection_timeout(5);
             client.set_read_timeout(5);
-            const std::string body =
-                protocol::EncodeRequest({protocol::SelectGradeCommand(empId, 90), "Active"});
+            const std::string body = CommandBody(empId, false);
             const auto result = client.Post("/providers/dspClient1", body, "application/json");
             return result && result->status == 200;
         };
@@ -236,13 +359,13 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[0] == "seed-sqlite")
         return SeedSqlite(args[1], std::stoi(args[2]), std::stoi(args[3]));
     if (args.size() == 5 && args[0] == "http") {
-        Measure("service", HttpQueries(std::stoi(args[1]), false), std::stoi(args[2]),
-                std::stoi(args[3]), std::stoi(args[4]));
+        MeasureHttp("service", std::stoi(args[1]), false, std::stoi(args[2]), std::stoi(args[3]),
+                    std::stoi(args[4]));
         return 0;
     }
     if (args.size() == 5 && args[0] == "http-insert") {
-        Measure("service insert", HttpQueries(std::stoi(args[1]), true), std::stoi(args[2]),
-                std::stoi(args[3]), std::stoi(args[4]));
+        MeasureHttp("service insert", std::stoi(args[1]), true, std::stoi(args[2]),
+                    std::stoi(args[3]), std::stoi(args[4]));
         return 0;
     }
     if (args.size() == 5 && args[0] == "attacked" && (args[2] == "slow" || args[2] == "idle")) {

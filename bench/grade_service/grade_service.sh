@@ -27,9 +27,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts the service on a free loopback port and sets $port.
+# Starts the service, with its default workers, on a free loopback port and sets $port.
 start_service() {
-  "$BIN/veltrano-server" --listen 127.0.0.1:0 --db "$1" --threads "$CONNECTIONS" 2>"$work/service.log" &
+  # The load comes from one address: room for connections still closing beside new ones.
+  "$BIN/veltrano-server" --listen 127.0.0.1:0 --db "$1" --max-per-address $((CONNECTIONS * 4)) \
+    2>"$work/service.log" &
   server_pid=$!
   for _ in $(seq 1 100); do
     port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/service.log")
@@ -46,7 +48,21 @@ stop_service() {
   server_pid=""
 }
 
-field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
+field() { sed -n "s/.*[ ]$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
+
+# Processor time the service has used so far, in clock ticks.
+service_ticks() { awk '{ print $14 + $15 }' "/proc/$server_pid/stat"; }
+
+# A load against the service; its line gains the service's processor time per request.
+measure_service() {
+  local before line after
+  before=$(service_ticks)
+  line=$("$BIN/bench-grade-service" "$@")
+  after=$(service_ticks)
+  awk -v l="$line" -v t="$((after - before))" -v hz="$(getconf CLK_TCK)" 'BEGIN {
+    n = l; sub(/.*requests=/, "", n); sub(/ .*/, "", n)
+    printf "%s service_cpu=%.1fus\n", l, (n > 0 ? t / hz * 1e6 / n : 0) }'
+}
 
 report() { # label service-line store-line
   local st sp ss sq
@@ -57,6 +73,13 @@ report() { # label service-line store-line
   awk -v st="$st" -v ss="$ss" -v sp="$sp" -v sq="$sq" -v l="$1" 'BEGIN {
     printf "%s: throughput ratio service/store = %.3f, p99 latency ratio service/store = %.2f\n",
            l, st / ss, sp / sq }'
+  # Processor time per request is what throughput would follow on a machine of our own:
+  # the service and its load generator against the store's own query.
+  local sc gc qc
+  sc=$(field service_cpu "$2"); gc=$(field cpu "$2"); qc=$(field cpu "$3")
+  [ -z "$qc" ] || awk -v sc="$sc" -v gc="$gc" -v qc="$qc" -v l="$1" 'BEGIN {
+    printf "%s: cpu per request: service %.1f us + load generator %.1f us, store %.1f us; ratio store/(service+generator) = %.3f\n",
+           l, sc, gc, qc, qc / (sc + gc) }'
 }
 
 bench_sqlite() {
@@ -66,8 +89,8 @@ bench_sqlite() {
   local store service
   store=$("$BIN/bench-grade-service" sqlite "$db" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
   start_service "$db"
-  service=$("$BIN/bench-grade-service" http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
-  echo "SQLite: $("$BIN/bench-grade-service" http-insert "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")"
+  service=$(measure_service http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
+  echo "SQLite: $(measure_service http-insert "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")"
   echo "SQLite: $("$BIN/bench-grade-service" attacked "$port" slow "$SLOW" "$SECONDS_EACH")"
   echo "SQLite: $("$BIN/bench-grade-service" attacked "$port" idle "$IDLE" "$SECONDS_EACH")"
   stop_service
@@ -102,8 +125,8 @@ bench_postgresql() {
   local store service
   store=$(pgbench_line "$url")
   start_service "$url"
-  service=$("$BIN/bench-grade-service" http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
-  echo "PostgreSQL: $("$BIN/bench-grade-service" http-insert "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")"
+  service=$(measure_service http "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")
+  echo "PostgreSQL: $(measure_service http-insert "$port" "$CONNECTIONS" "$SECONDS_EACH" "$IDS")"
   stop_service
   report PostgreSQL "$service" "$store"
 }

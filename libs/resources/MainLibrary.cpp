@@ -1,20 +1,34 @@
 // The two exported functions of MainImage: the main pictures (JPEG) and the answer sounds.
 #include "ResourceLibraryAbi.h"
 #include "ResourceStore.h"
-#include "WavPlayer.h"
+#include "SoundModule.h"
 
 #include <QCoreApplication>
-#include <QThread>
+#include <QFileInfo>
+#include <QLibrary>
 
 #include <cstring>
+#include <dlfcn.h>
 
 namespace {
 
 using veltrano::resources::FromGbk;
-using veltrano::resources::ParsePcmWave;
-using veltrano::resources::PcmWave;
-using veltrano::resources::PlayWave;
 using veltrano::resources::ReadOwnFile;
+
+// The sound module beside this library, loaded once, with the first sound; null when it is
+// missing, and then no sound plays.
+VeltranoPlaySoundFunction SoundModule() {
+    static const VeltranoPlaySoundFunction play = [] {
+        Dl_info self{};
+        if (!dladdr(reinterpret_cast<void*>(&SoundModule), &self) || !self.dli_fname)
+            return VeltranoPlaySoundFunction(nullptr);
+        // Stays loaded for the whole run: its audio sinks belong to the application.
+        auto* module = new QLibrary(QFileInfo(QFile::decodeName(self.dli_fname)).absolutePath() +
+                                    QLatin1Char('/') + QLatin1String(kSoundModuleFile));
+        return reinterpret_cast<VeltranoPlaySoundFunction>(module->resolve(kSoundModuleEntry));
+    }();
+    return play;
+}
 
 } // namespace
 
@@ -33,17 +47,12 @@ LoadJpgRes(const char* name, unsigned char* buffer, int capacity) {
 extern "C" __attribute__((visibility("default"))) void LoadWaveRes(const char* name) {
     try {
         const QString sound = FromGbk(name);
-        QCoreApplication* app = QCoreApplication::instance();
-        const std::optional<PcmWave> wave = ParsePcmWave(ReadOwnFile(sound, QStringLiteral("wav")));
-        if (!app || !wave)
+        const QByteArray file = ReadOwnFile(sound, QStringLiteral("wav"));
+        // Unknown sounds and programs without an application object never load the back-end.
+        if (file.isEmpty() || !QCoreApplication::instance())
             return;
-        // Audio lives on the application's thread; a call from elsewhere is handed over
-        // instead of blocking.
-        if (QThread::currentThread() == app->thread())
-            PlayWave(sound, *wave);
-        else
-            QMetaObject::invokeMethod(
-                app, [sound, wave] { PlayWave(sound, *wave); }, Qt::QueuedConnection);
+        if (const VeltranoPlaySoundFunction play = SoundModule())
+            play(sound, file);
     } catch (...) {
     }
 }

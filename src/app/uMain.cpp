@@ -146,7 +146,7 @@ void TfrmMain::BuildScreen() {
     pcMain = new QStackedWidget(pnlMain);
     pcMain->setObjectName("pcMain");
     layout->addWidget(pcMain);
-    BuildPages();
+    BuildMainPage();
 }
 
 void TfrmMain::BuildHead() {
@@ -198,30 +198,83 @@ void TfrmMain::BuildMenu() {
     });
 }
 
-void TfrmMain::BuildPages() {
+void TfrmMain::BuildMainPage() {
     tsMainPage = new MainPage;
     HomePanel = new TWebPanel(tsMainPage, tsMainPage->imgMainPage, QStringLiteral("wbMainPage"));
-    tsGradeQuery = new GradeQueryPage;
-    tsSubList = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
-    tsStudyTogether = new TStudyTogetherPage;
-    tsList = new TItemListPage;
-    tsFilterTest = new TFilterPage;
-    connect(tsFilterTest, &TFilterPage::FilterStarted, this, &TfrmMain::StartFilterPractice);
-    tsMockExam = new MockExamPage;
-    connect(tsMockExam->btnStartMockExam, &QPushButton::clicked, this,
-            &TfrmMain::btnStartMockExamClick);
-    tsShowImage = new TTeachViewer;
-    tsShowImage->Activate = [this] { ShowPage(tsShowImage); };
-    Classroom = std::make_unique<TTeachCatalogue>(*tsList, *tsShowImage,
-                                                  [this](QWidget* page) { ShowPage(page); });
-    const QList<QWidget*> pages{tsMainPage, tsGradeQuery, tsSubList,  tsStudyTogether,
-                                tsList,     tsFilterTest, tsMockExam, tsShowImage};
-    for (QWidget* page : pages)
-        pcMain->addWidget(page);
-    BuildRecordPages();
-    pbMainPath = new PathBar;
-    pbMainPath->setObjectName("pbMainPath");
-    tsSubList->PlacePathBar(pbMainPath);
+    AddPage(tsMainPage);
+    BuildRecordStrip();
+}
+
+void TfrmMain::AddPage(QWidget* page) {
+    // pcMain keeps the design's order of pages, whatever order they are first used in.
+    static const QStringList order{
+        "tsMainPage",   "tsGradeQuery", "tsSubList",     "tsStudyTogether", "tsList",
+        "tsFilterTest", "tsMockExam",   "tsShowImage",   "tsScoreChart",    "tsWeakChapters",
+        "tsReview",     "tsFavourite",  "tsPassEstimate"};
+    const qsizetype rank = order.indexOf(page->objectName());
+    int at = 0;
+    while (at < pcMain->count() && order.indexOf(pcMain->widget(at)->objectName()) < rank)
+        ++at;
+    pcMain->insertWidget(at, page);
+}
+
+GradeQueryPage* TfrmMain::tsGradeQuery() {
+    return PageOnFirstUse(Built.tsGradeQuery, [] { return new GradeQueryPage; });
+}
+
+TPracticePage* TfrmMain::tsSubList() {
+    return PageOnFirstUse(Built.tsSubList, [this] {
+        auto* page = new TPracticePage(SubList, SubIndex, KeyMap, DriverInfo);
+        MainPath = new PathBar;
+        MainPath->setObjectName("pbMainPath");
+        page->PlacePathBar(MainPath);
+        return page;
+    });
+}
+
+PathBar* TfrmMain::pbMainPath() {
+    tsSubList();
+    return MainPath;
+}
+
+TPage* TfrmMain::tsStudyTogether() {
+    return PageOnFirstUse(Built.tsStudyTogether, [] { return new TStudyTogetherPage; });
+}
+
+TItemListPage* TfrmMain::tsList() {
+    return PageOnFirstUse(Built.tsList, [] { return new TItemListPage; });
+}
+
+TFilterPage* TfrmMain::tsFilterTest() {
+    return PageOnFirstUse(Built.tsFilterTest, [this] {
+        auto* page = new TFilterPage;
+        connect(page, &TFilterPage::FilterStarted, this, &TfrmMain::StartFilterPractice);
+        return page;
+    });
+}
+
+MockExamPage* TfrmMain::tsMockExam() {
+    return PageOnFirstUse(Built.tsMockExam, [this] {
+        auto* page = new MockExamPage;
+        connect(page->btnStartMockExam, &QPushButton::clicked, this,
+                &TfrmMain::btnStartMockExamClick);
+        return page;
+    });
+}
+
+TTeachViewer* TfrmMain::tsShowImage() {
+    return PageOnFirstUse(Built.tsShowImage, [this] {
+        auto* page = new TTeachViewer;
+        page->Activate = [this, page] { ShowPage(page); };
+        return page;
+    });
+}
+
+TTeachCatalogue& TfrmMain::Classroom() {
+    if (!TeachCatalogue)
+        TeachCatalogue = std::make_unique<TTeachCatalogue>(
+            *tsList(), *tsShowImage(), [this](QWidget* page) { ShowPage(page); });
+    return *TeachCatalogue;
 }
 
 void TfrmMain::FormCreate() {
@@ -281,7 +334,7 @@ void TfrmMain::SetPathBar(const QStringList& items) {
         if (!item.isEmpty())
             shown.append(item);
     }
-    pbMainPath->SetItems(shown);
+    pbMainPath()->SetItems(shown);
 }
 
 void TfrmMain::SetTrayIcon(const QString& op) {
@@ -329,17 +382,17 @@ void TfrmMain::grpSubExerciseItems0Click() {
 void TfrmMain::grpSubExerciseItems1Click() {
     FreeShowImageItems();
     ShowChapterList();
-    ShowPage(tsList);
+    ShowPage(tsList());
 }
 
 void TfrmMain::ShowChapterList() {
-    ::ShowChapterList(*tsList, DriverInfo,
+    ::ShowChapterList(*tsList(), DriverInfo,
                       [this](int tag, const QString& hint) { ListItemClick(tag, hint); });
 }
 
 void TfrmMain::ListItemClick(int tag, const QString& hint) {
     if (!IsChapterHint(hint))
-        return Classroom->RowClick(tag);
+        return Classroom().RowClick(tag);
     if (!LoadPractice(ChapterPracticeExtra(tag), PracticeMode::ChapterOrder))
         return;
     OpenPracticeSet(QStringLiteral("章节练习"),
@@ -369,17 +422,17 @@ void TfrmMain::OpenPracticeSet(const QString& second, const QString& third,
                  third};
     SetPathBar(PathItems);
     if (back)
-        pbMainPath->SetItemAction(1, [this, back] { (this->*back)(); });
-    ShowPage(tsSubList);
-    tsSubList->FocusGrid();
+        pbMainPath()->SetItemAction(1, [this, back] { (this->*back)(); });
+    ShowPage(tsSubList());
+    tsSubList()->FocusGrid();
 }
 
 bool TfrmMain::LoadPractice(const QString& Extra, int Order) {
-    return tsSubList->LoadPractice(Extra, Order);
+    return tsSubList()->LoadPractice(Extra, Order);
 }
 
 void TfrmMain::LoadSubList(TQuery& DataSet) {
-    tsSubList->LoadSubList(DataSet);
+    tsSubList()->LoadSubList(DataSet);
 }
 
 void TfrmMain::grpSubExerciseItems2Click() {
@@ -396,8 +449,8 @@ void TfrmMain::grpSubExerciseItems3Click() {
 
 void TfrmMain::grpSubExerciseItems4Click() {
     FreeShowImageItems();
-    tsFilterTest->FillFilterGroups();
-    ShowPage(tsFilterTest);
+    tsFilterTest()->FillFilterGroups();
+    ShowPage(tsFilterTest());
 }
 
 void TfrmMain::grpSubExerciseItems5Click() {
@@ -408,34 +461,36 @@ void TfrmMain::grpSubExerciseItems5Click() {
 
 void TfrmMain::grpSubExerciseItems6Click() {
     FreeShowImageItems();
-    tsMockExam->lblMockExamCarType->setText(MockExamCarTypeText(DriverInfo));
-    ShowPage(tsMockExam);
+    tsMockExam()->lblMockExamCarType->setText(MockExamCarTypeText(DriverInfo));
+    ShowPage(tsMockExam());
 }
 
 void TfrmMain::grpDriveTeachItems0Click() {
-    Classroom->EntryClick(0);
+    Classroom().EntryClick(0);
 }
 void TfrmMain::grpDriveTeachItems1Click() {
-    Classroom->EntryClick(1);
+    Classroom().EntryClick(1);
 }
 void TfrmMain::grpDriveTeachItems2Click() {
-    Classroom->EntryClick(2);
+    Classroom().EntryClick(2);
 }
 void TfrmMain::grpDriveTeachItems3Click() {
-    Classroom->EntryClick(3);
+    Classroom().EntryClick(3);
 }
 void TfrmMain::grpDriveTeachItems4Click() {
-    Classroom->EntryClick(4);
+    Classroom().EntryClick(4);
 }
 void TfrmMain::grpDriveTeachItems5Click() {
-    Classroom->EntryClick(5);
+    Classroom().EntryClick(5);
 }
 void TfrmMain::grpDriveTeachItems6Click() {
-    Classroom->EntryClick(6);
+    Classroom().EntryClick(6);
 }
 
 void TfrmMain::FreeShowImageItems() {
-    tsShowImage->FreeShowImageItems();
+    // A viewer never built holds no controls.
+    if (Built.tsShowImage)
+        Built.tsShowImage->FreeShowImageItems();
 }
 
 void TfrmMain::StartVersionCheck(int mode) {
@@ -448,13 +503,13 @@ void TfrmMain::StartVersionCheck(int mode) {
 
 void TfrmMain::grpMoreOptionItems0Click() {
     FreeShowImageItems();
-    ShowPage(tsStudyTogether);
+    ShowPage(tsStudyTogether());
 }
 
 void TfrmMain::grpMoreOptionItems4Click() {
     FreeShowImageItems();
-    tsGradeQuery->OpenPage();
-    ShowPage(tsGradeQuery);
+    tsGradeQuery()->OpenPage();
+    ShowPage(tsGradeQuery());
 }
 
 void TfrmMain::btnStartMockExamClick() {
@@ -477,9 +532,9 @@ void TfrmMain::grpMoreOptionItems5Click() {
 }
 
 bool TfrmMain::FormKeyDown(QKeyEvent& Key) {
-    if (pcMain->currentWidget() != tsSubList)
+    if (!Built.tsSubList || pcMain->currentWidget() != Built.tsSubList)
         return false;
-    return tsSubList->FormKeyDown(WindowsKeyCode(Key));
+    return Built.tsSubList->FormKeyDown(WindowsKeyCode(Key));
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -173,25 +173,30 @@ public:
     GroupBarGroup* grpStudyRecord;
     QFrame* pnlMain;
     QStackedWidget* pcMain;
+    // The home page, shown at start, and its areas.
     MainPage* tsMainPage;
     TWebPanel* HomePanel;
-    GradeQueryPage* tsGradeQuery;
-    TPracticePage* tsSubList;
-    TPage* tsStudyTogether;
-    TItemListPage* tsList;
-    TFilterPage* tsFilterTest;
-    MockExamPage* tsMockExam;
-    TTeachViewer* tsShowImage;
-    TScoreChartPage* tsScoreChart;
-    TWeakChapterPage* tsWeakChapters;
-    TReviewPage* tsReview;
-    TFavouritePage* tsFavourite;
-    TPassEstimatePage* tsPassEstimate;
     // Today's due reviews and the last score, over the bottom of the home page.
     QLabel* lblRecordStrip;
-    PathBar* pbMainPath;
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* pmIcon;
+
+    // The other pages are built, and join pcMain, when first used: a start then lays out
+    // and shapes the texts of the home page alone.
+    GradeQueryPage* tsGradeQuery();
+    TPracticePage* tsSubList();
+    TPage* tsStudyTogether();
+    TItemListPage* tsList();
+    TFilterPage* tsFilterTest();
+    MockExamPage* tsMockExam();
+    TTeachViewer* tsShowImage();
+    TScoreChartPage* tsScoreChart();
+    TWeakChapterPage* tsWeakChapters();
+    TReviewPage* tsReview();
+    TFavouritePage* tsFavourite();
+    TPassEstimatePage* tsPassEstimate();
+    // The path bar at the top of the practice page.
+    PathBar* pbMainPath();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -204,8 +209,19 @@ private:
     void BuildScreen();
     void BuildHead();
     void BuildMenu();
-    void BuildPages();
-    void BuildRecordPages();
+    void BuildMainPage();
+    void BuildRecordStrip();
+    // The one place where a page is made: built by `build` on its first use and added to
+    // pcMain; later uses get the same page.
+    template <typename Page, typename Build> Page* PageOnFirstUse(Page*& page, Build build) {
+        if (!page) {
+            page = build();
+            AddPage(page);
+        }
+        return page;
+    }
+    void AddPage(QWidget* page);
+    TTeachCatalogue& Classroom();
     void BuildIconMenu();
     void StartPractice(const QString& mode, const QString& extra, int order);
     // Shows the loaded set under the path "【car type】" > `second` > `third`; a click on
@@ -214,8 +230,24 @@ private:
 
     // The navigation item highlighted when the page now shown was opened.
     QToolButton* ShownPageItem = nullptr;
-    // The driving classroom's entries.
-    std::unique_ptr<TTeachCatalogue> Classroom;
+    // The pages built so far; null until first used.
+    struct TBuiltPages {
+        GradeQueryPage* tsGradeQuery = nullptr;
+        TPracticePage* tsSubList = nullptr;
+        TPage* tsStudyTogether = nullptr;
+        TItemListPage* tsList = nullptr;
+        TFilterPage* tsFilterTest = nullptr;
+        MockExamPage* tsMockExam = nullptr;
+        TTeachViewer* tsShowImage = nullptr;
+        TScoreChartPage* tsScoreChart = nullptr;
+        TWeakChapterPage* tsWeakChapters = nullptr;
+        TReviewPage* tsReview = nullptr;
+        TFavouritePage* tsFavourite = nullptr;
+        TPassEstimatePage* tsPassEstimate = nullptr;
+    } Built;
+    PathBar* MainPath = nullptr;
+    // The driving classroom's entries, made with its pages.
+    std::unique_ptr<TTeachCatalogue> TeachCatalogue;
 };
 
 // The main window of the run; null while none exists.

@@ -21,28 +21,46 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-void TfrmMain::BuildRecordPages() {
-    tsScoreChart = new TScoreChartPage;
-    tsWeakChapters = new TWeakChapterPage;
-    connect(tsWeakChapters, &TWeakChapterPage::ChapterChosen, this, &TfrmMain::PractiseWeakChapter);
-    tsReview = new TReviewPage;
-    connect(tsReview, &TReviewPage::ReviewStarted, this, [this](const QList<int>& subIDs) {
-        StartRecordPractice(QStringLiteral("错题复习"), subIDs,
-                            &TfrmMain::grpStudyRecordItems2Click);
-    });
-    tsFavourite = new TFavouritePage;
-    connect(tsFavourite, &TFavouritePage::FavouritesStarted, this,
-            [this](const QList<int>& subIDs) {
-                StartRecordPractice(QStringLiteral("我的收藏"), subIDs,
-                                    &TfrmMain::grpStudyRecordItems3Click);
-            });
-    tsPassEstimate = new TPassEstimatePage(DriverInfo);
-    for (QWidget* page :
-         {static_cast<QWidget*>(tsScoreChart), static_cast<QWidget*>(tsWeakChapters),
-          static_cast<QWidget*>(tsReview), static_cast<QWidget*>(tsFavourite),
-          static_cast<QWidget*>(tsPassEstimate)})
-        pcMain->addWidget(page);
+TScoreChartPage* TfrmMain::tsScoreChart() {
+    return PageOnFirstUse(Built.tsScoreChart, [] { return new TScoreChartPage; });
+}
 
+TWeakChapterPage* TfrmMain::tsWeakChapters() {
+    return PageOnFirstUse(Built.tsWeakChapters, [this] {
+        auto* page = new TWeakChapterPage;
+        connect(page, &TWeakChapterPage::ChapterChosen, this, &TfrmMain::PractiseWeakChapter);
+        return page;
+    });
+}
+
+TReviewPage* TfrmMain::tsReview() {
+    return PageOnFirstUse(Built.tsReview, [this] {
+        auto* page = new TReviewPage;
+        connect(page, &TReviewPage::ReviewStarted, this, [this](const QList<int>& subIDs) {
+            StartRecordPractice(QStringLiteral("错题复习"), subIDs,
+                                &TfrmMain::grpStudyRecordItems2Click);
+        });
+        return page;
+    });
+}
+
+TFavouritePage* TfrmMain::tsFavourite() {
+    return PageOnFirstUse(Built.tsFavourite, [this] {
+        auto* page = new TFavouritePage;
+        connect(page, &TFavouritePage::FavouritesStarted, this, [this](const QList<int>& subIDs) {
+            StartRecordPractice(QStringLiteral("我的收藏"), subIDs,
+                                &TfrmMain::grpStudyRecordItems3Click);
+        });
+        return page;
+    });
+}
+
+TPassEstimatePage* TfrmMain::tsPassEstimate() {
+    return PageOnFirstUse(Built.tsPassEstimate,
+                          [this] { return new TPassEstimatePage(DriverInfo); });
+}
+
+void TfrmMain::BuildRecordStrip() {
     lblRecordStrip = new QLabel(tsMainPage);
     lblRecordStrip->setObjectName(QStringLiteral("lblRecordStrip"));
     lblRecordStrip->setFont(Look::SongFont(14, true));
@@ -94,30 +112,30 @@ void TfrmMain::PractiseWeakChapter(int chapterID, const QString& title) {
 
 void TfrmMain::grpStudyRecordItems0Click() {
     FreeShowImageItems();
-    tsScoreChart->Reload();
-    ShowPage(tsScoreChart);
+    tsScoreChart()->Reload();
+    ShowPage(tsScoreChart());
 }
 
 void TfrmMain::grpStudyRecordItems1Click() {
     FreeShowImageItems();
-    tsWeakChapters->Reload();
-    ShowPage(tsWeakChapters);
+    tsWeakChapters()->Reload();
+    ShowPage(tsWeakChapters());
 }
 
 void TfrmMain::grpStudyRecordItems2Click() {
     FreeShowImageItems();
-    tsReview->Reload();
-    ShowPage(tsReview);
+    tsReview()->Reload();
+    ShowPage(tsReview());
 }
 
 void TfrmMain::grpStudyRecordItems3Click() {
     FreeShowImageItems();
-    tsFavourite->Reload();
-    ShowPage(tsFavourite);
+    tsFavourite()->Reload();
+    ShowPage(tsFavourite());
 }
 
 void TfrmMain::grpStudyRecordItems4Click() {
     FreeShowImageItems();
-    tsPassEstimate->Reload();
-    ShowPage(tsPassEstimate);
+    tsPassEstimate()->Reload();
+    ShowPage(tsPassEstimate());
 }

@@ -83,6 +83,10 @@ void TScoreChartPage::Reload() {
     auto* xAxis = new QDateTimeAxis;
     xAxis->setFormat(QStringLiteral("MM-dd"));
     xAxis->setTitleText(QStringLiteral("日期"));
+    // Without papers the axis has no dates of its own: its default span would label it
+    // with the first days of 1970, and its title would have no room left.
+    xAxis->setLabelsVisible(!papers.isEmpty());
+    xAxis->setTitleVisible(!papers.isEmpty());
     if (!papers.isEmpty()) {
         // A single day still gets a span, so that its papers do not stand on the axis's edge.
         const QDateTime first = papers.first().TakenAt.addSecs(-3600);

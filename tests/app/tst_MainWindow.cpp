@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(window.KeyMap.A, 7);
         window.findChild<QToolButton*>("grpSubExerciseItems6")->click();
         QCOMPARE(CurrentPage(window), QStringLiteral("tsMockExam"));
-        QCOMPARE(window.tsMockExam->lblMockExamCarType->text(),
+        QCOMPARE(window.tsMockExam()->lblMockExamCarType->text(),
                  QStringLiteral("准驾车型：小车(B2/A2)"));
     }
 
@@ -101,6 +101,22 @@ private slots:
         QCOMPARE(window.imgHead->size(), QSize(1012, 100));
         QVERIFY(!window.findChild<QWidget*>("wbHead"));
         QCOMPARE(window.pcMain->size(), QSize(834, 604));
+        // A start builds the home page alone; the others join on first use, whatever the
+        // order of that use, at their place in the design.
+        QCOMPARE(window.pcMain->count(), 1);
+        window.tsPassEstimate();
+        window.tsShowImage();
+        window.tsFavourite();
+        window.tsGradeQuery();
+        window.tsReview();
+        window.tsMockExam();
+        window.tsWeakChapters();
+        window.tsFilterTest();
+        window.tsScoreChart();
+        window.tsList();
+        window.tsStudyTogether();
+        window.tsSubList();
+        QCOMPARE(window.tsSubList(), window.tsSubList());
         QStringList pages;
         for (int i = 0; i < window.pcMain->count(); ++i)
             pages.append(window.pcMain->widget(i)->objectName());
@@ -163,15 +179,15 @@ private slots:
     void practicePageFillsThePageArea() {
         TfrmMain window;
         window.show();
-        window.ShowPage(window.tsSubList);
+        window.ShowPage(window.tsSubList());
         const QSize page(834, 604);
-        QCOMPARE(window.tsSubList->size(), page);
+        QCOMPARE(window.tsSubList()->size(), page);
         auto* upper = window.findChild<QWidget*>("pnlMain1");
         auto* lower = window.findChild<QWidget*>("pnlMain2");
         QCOMPARE(upper->geometry(), QRect(0, 0, 834, 415));
         QCOMPARE(lower->geometry(), QRect(0, 415, 834, 189));
         QCOMPARE(window.findChild<QWidget*>("pcSub")->geometry(), QRect(0, 20, 834, 169));
-        QCOMPARE(window.pbMainPath->geometry(), QRect(0, 0, 834, 30));
+        QCOMPARE(window.pbMainPath()->geometry(), QRect(0, 0, 834, 30));
         QCOMPARE(window.findChild<QWidget*>("pbPlan")->geometry(), QRect(0, 397, 834, 18));
         QCOMPARE(window.findChild<QWidget*>("sgSubList")->size(), QSize(830, 139));
     }
@@ -210,11 +226,11 @@ private slots:
         TfrmMain window;
         window.SetPathBar(
             {QStringLiteral("（小车）"), QString(), QStringLiteral("顺序练习（共计5题）")});
-        QCOMPARE(window.pbMainPath->Items(),
+        QCOMPARE(window.pbMainPath()->Items(),
                  (QStringList{QStringLiteral("（小车）"), QStringLiteral("顺序练习（共计5题）")}));
-        QCOMPARE(window.pbMainPath->Text(), QStringLiteral("（小车）>顺序练习（共计5题）"));
+        QCOMPARE(window.pbMainPath()->Text(), QStringLiteral("（小车）>顺序练习（共计5题）"));
         window.SetPathBar({QString(), QString(), QString()});
-        QVERIFY(window.pbMainPath->Items().isEmpty());
+        QVERIFY(window.pbMainPath()->Items().isEmpty());
     }
 
     void screenStaysCentredWhenTheWindowGrows() {

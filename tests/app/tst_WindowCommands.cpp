@@ -100,8 +100,8 @@ private slots:
         window.findChild<QToolButton*>("grpMoreOptionItems2")->click();
         QCOMPARE(OpenRecorder::Opened(), QStringList{"http://site.lan:8000/tellme/"});
         window.findChild<QToolButton*>("grpMoreOptionItems0")->click();
-        QCOMPARE(window.pcMain->currentWidget(), window.tsStudyTogether);
-        const auto* text = window.tsStudyTogether->findChild<QPlainTextEdit*>("reStudyTogether");
+        QCOMPARE(window.pcMain->currentWidget(), window.tsStudyTogether());
+        const auto* text = window.tsStudyTogether()->findChild<QPlainTextEdit*>("reStudyTogether");
         QVERIFY(text->isReadOnly());
         QCOMPARE(text->geometry(), QRect(36, 85, 760, 481));
         const QString description = text->toPlainText();

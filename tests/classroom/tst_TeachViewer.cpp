@@ -27,7 +27,7 @@ class TestTeachViewer : public QObject {
     std::unique_ptr<ProgramRun> Run;
 
     TfrmMain& Window() { return Run->Window(); }
-    TTeachViewer& Viewer() { return *Window().tsShowImage; }
+    TTeachViewer& Viewer() { return *Window().tsShowImage(); }
     template <typename T = QWidget> T* Control(const QString& name) {
         return Window().findChild<T*>(name);
     }

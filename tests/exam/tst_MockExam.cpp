@@ -94,7 +94,7 @@ class TestMockExam : public QObject {
     void UseService() { dmMain->ServerInfo = {"127.0.0.1", Service->Port(), "dspClient1", {}}; }
     void StartExam() {
         Window->grpSubExerciseItems6Click();
-        Window->tsMockExam->btnStartMockExam->click();
+        Window->tsMockExam()->btnStartMockExam->click();
         QVERIFY(frmMockExam);
         QVERIFY(QTest::qWaitForWindowExposed(frmMockExam));
     }
@@ -157,9 +157,10 @@ private slots:
 
     void pageAndPaperFollowTheBank() {
         Window->grpSubExerciseItems6Click();
-        QCOMPARE(Window->tsMockExam->lblMockExamCarType->text(),
+        QCOMPARE(Window->tsMockExam()->lblMockExamCarType->text(),
                  QStringLiteral("准驾车型：小车(C1/C2/C3/C4/C5)"));
-        QVERIFY(Window->tsMockExam->findChild<QLabel*>("lblMockExam10")
+        QVERIFY(Window->tsMockExam()
+                    ->findChild<QLabel*>("lblMockExam10")
                     ->text()
                     .startsWith(QStringLiteral("十、地方法规试题")));
         for (int paper = 0; paper < 3; ++paper) {
@@ -372,7 +373,7 @@ private slots:
         for (int i = 0; i < 18; ++i)
             PostCommand(Service->Port(), "exec procInsertGrade 'page-1','p',1805,95", "Execute");
         Window->grpMoreOptionItems4Click();
-        auto* page = Window->tsGradeQuery;
+        auto* page = Window->tsGradeQuery();
         auto* id = page->findChild<QLineEdit*>("edtID");
         id->setText("");
         page->findChild<QPushButton*>("btnQuery")->click();

@@ -72,6 +72,7 @@ private slots:
     void unknownAndHostileNamesGetAnEmptyPath_data();
     void unknownAndHostileNamesGetAnEmptyPath();
     void mainPicturesHaveTheirDesignSizes();
+    void theSoundBackEndLoadsWithTheFirstSound();
     void soundsStartWithoutBlocking();
     void signFamiliesHaveTheirPicturesAndThumbnails();
     void policeGesturesMoveTheRightArms();
@@ -150,6 +151,28 @@ void TestResourceLibraries::mainPicturesHaveTheirDesignSizes() {
         LoadJpgRes()(name, reinterpret_cast<unsigned char*>(bytes.data()), length);
         QCOMPARE(QImage::fromData(bytes, "JPEG").size(), size);
     }
+}
+
+void TestResourceLibraries::theSoundBackEndLoadsWithTheFirstSound() {
+    const auto loaded = [](const char* library) {
+        void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+        if (handle)
+            dlclose(handle);
+        return handle != nullptr;
+    };
+    const QString module =
+        TestEnvironment::RequiredFolder("VELTRANO_BIN_DIR") + "/MainImageSound.so";
+    const QByteArray modulePath = QFile::encodeName(module);
+    const auto loadWaveRes = Bind<VeltranoWaveFunction>("MainImage", "LoadWaveRes");
+    QVERIFY(loadWaveRes);
+    QVERIFY2(!loaded("libQt6Multimedia.so.6"), "MainImage must not bring the audio back-end");
+    // Names that are no sound of the library play nothing and load nothing.
+    loadWaveRes("NoSuchSound");
+    loadWaveRes("../MainImage");
+    QVERIFY(!loaded(modulePath.constData()));
+    loadWaveRes("RightSound");
+    QVERIFY(loaded(modulePath.constData()));
+    QVERIFY(loaded("libQt6Multimedia.so.6"));
 }
 
 void TestResourceLibraries::soundsStartWithoutBlocking() {

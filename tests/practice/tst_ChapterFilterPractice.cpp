@@ -121,7 +121,7 @@ private slots:
         Open("grpSubExerciseItems1");
         QCOMPARE(CurrentPage(), QStringLiteral("tsList"));
         QList<int> ids;
-        for (const TDirectoryList& entry : Window->tsList->ListItems())
+        for (const TDirectoryList& entry : Window->tsList()->ListItems())
             ids << entry.ItemImage->property("tag").toInt();
         QCOMPARE(ids, (QList<int>{1, 2, 3, 4, 5, 6, 7, 9, 12}));
         QVERIFY(Control<QLabel>("ListLbl8")
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(count, Count("select count(*) from Sub where ChapterID = 9"));
         for (int i = 1; i <= count; ++i)
             QCOMPARE(Window->SubList[i].ChapterID, 9);
-        const QStringList path = Window->pbMainPath->Items();
+        const QStringList path = Window->pbMainPath()->Items();
         QCOMPARE(path.size(), 3);
         QCOMPARE(path[0], QStringLiteral("【货车】"));
         QCOMPARE(path[1], QStringLiteral("章节练习"));
@@ -149,11 +149,11 @@ private slots:
         QCOMPARE(CurrentPage(), QStringLiteral("tsSubList"));
         ClickPathItem(1);
         QCOMPARE(CurrentPage(), QStringLiteral("tsList"));
-        QCOMPARE(Window->tsList->ListItems().size(), 9);
+        QCOMPARE(Window->tsList()->ListItems().size(), 9);
 
         // The first chapter's title is longer than the path allows.
         QTest::mouseClick(Control<QLabel>("ListImg0"), Qt::LeftButton);
-        QVERIFY(Window->pbMainPath->Items()[2].contains(QStringLiteral("...（共计")));
+        QVERIFY(Window->pbMainPath()->Items()[2].contains(QStringLiteral("...（共计")));
 
         Open("grpSubExerciseItems2");
         ClickPathItem(1);
@@ -185,7 +185,7 @@ private slots:
         QVERIFY(count > 0);
         for (int i = 1; i <= count; ++i)
             QCOMPARE(CodeToStr(Window->SubList[i].SubAnswer), QStringLiteral("对"));
-        QCOMPARE(Window->pbMainPath->Items().value(2),
+        QCOMPARE(Window->pbMainPath()->Items().value(2),
                  QStringLiteral("选正确的题（共计%1题）").arg(count));
 
         ClickPathItem(1);
@@ -194,7 +194,7 @@ private slots:
         Control<QRadioButton>("rgSubTypeItem2")->click();
         Control<QPushButton>("btnFilterRandTest")->click();
         QCOMPARE(CurrentPage(), QStringLiteral("tsSubList"));
-        QCOMPARE(Window->pbMainPath->Items().value(2),
+        QCOMPARE(Window->pbMainPath()->Items().value(2),
                  type->ItemText(2) +
                      QStringLiteral("（共计%1题）").arg(QuestionCount(Window->SubList)));
     }
@@ -245,7 +245,7 @@ private slots:
         Restart();
         QCOMPARE(Window->windowTitle(), QStringLiteral("Veltrano助手V1.4（货车B2/A2）【广东省】"));
         Open("grpSubExerciseItems1");
-        QCOMPARE(Window->tsList->ListItems().size(), 9);
+        QCOMPARE(Window->tsList()->ListItems().size(), 9);
     }
 };
 

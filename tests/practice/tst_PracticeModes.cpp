@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(CurrentPage(), QStringLiteral("tsSubList"));
         const int count = QuestionCount(Window->SubList);
         QVERIFY(count > 15);
-        QCOMPARE(Window->pbMainPath->Items(),
+        QCOMPARE(Window->pbMainPath()->Items(),
                  (QStringList{QStringLiteral("【小车】"),
                               QStringLiteral("顺序练习（共计%1题）").arg(count)}));
         QCOMPARE(Window->SubIndex, 1);
@@ -99,7 +99,7 @@ private slots:
         const int judge = FirstJudgeQuestion(Window->SubList);
         QVERIFY(judge > 0);
         Window->SubIndex = judge;
-        Window->tsSubList->ShowSub(judge);
+        Window->tsSubList()->ShowSub(judge);
         QTest::keyClick(grid, Qt::Key_4, Qt::KeypadModifier);
         QCOMPARE(Window->SubList[judge].MyAnswer, QStringLiteral("对"));
 
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(CurrentPage(), QStringLiteral("tsSubList"));
         const QList<int> ids = SubIDs(Window->SubList);
         QCOMPARE(QSet<int>(ids.begin(), ids.end()), wrong);
-        QCOMPARE(Window->pbMainPath->Items().last(), QStringLiteral("错题练习（共计2题）"));
+        QCOMPARE(Window->pbMainPath()->Items().last(), QStringLiteral("错题练习（共计2题）"));
     }
 
     void randomPracticeShufflesTheSameQuestions() {
@@ -149,7 +149,7 @@ private slots:
         const QList<int> second = SubIDs(Window->SubList);
         QVERIFY(first != second);
         QCOMPARE(QSet<int>(first.begin(), first.end()), QSet<int>(second.begin(), second.end()));
-        QVERIFY(Window->pbMainPath->Items().last().startsWith(QStringLiteral("随机练习（共计")));
+        QVERIFY(Window->pbMainPath()->Items().last().startsWith(QStringLiteral("随机练习（共计")));
     }
 
     void keyboardEntryStoresTheDefaultKeys() {

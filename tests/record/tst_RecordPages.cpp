@@ -8,6 +8,9 @@
 #include "settings/AppPaths.h"
 #include "support/TestSupport.h"
 
+#include <QChart>
+#include <QChartView>
+#include <QDateTimeAxis>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -50,6 +53,11 @@ class TestRecordPages : public QObject {
             }
         QFAIL("no button gives that answer");
     }
+    QDateTimeAxis* ScoreDateAxis() {
+        const QList<QAbstractAxis*> axes =
+            Control<QChartView>("chScores")->chart()->axes(Qt::Horizontal);
+        return axes.isEmpty() ? nullptr : qobject_cast<QDateTimeAxis*>(axes.first());
+    }
     QString ReviewEntry() const { return Window->grpStudyRecord->Items().at(2)->text(); }
 
 private slots:
@@ -85,6 +93,10 @@ private slots:
         Open("grpStudyRecordItems0");
         QCOMPARE(CurrentPage(), QStringLiteral("tsScoreChart"));
         QVERIFY(Text("lblScoreSummary").startsWith(QStringLiteral("还没有模拟考试记录")));
+        // No paper, no dates: the axis must not label its default span as 01-01.
+        QVERIFY(ScoreDateAxis());
+        QVERIFY(!ScoreDateAxis()->labelsVisible());
+        QVERIFY(!ScoreDateAxis()->isTitleVisible());
         Open("grpStudyRecordItems1");
         QCOMPARE(Control<QTableWidget>("sgWeakChapters")->rowCount(), 0);
     }
@@ -109,7 +121,7 @@ private slots:
         QCOMPARE(CurrentPage(), QStringLiteral("tsSubList"));
         QCOMPARE(QuestionCount(Window->SubList), 1);
         QCOMPARE(Window->SubList[1].SubID, missed);
-        QCOMPARE(Window->pbMainPath->Items().value(1), QStringLiteral("错题复习（共计1题）"));
+        QCOMPARE(Window->pbMainPath()->Items().value(1), QStringLiteral("错题复习（共计1题）"));
         // Right on the due day: on to the next box, out of today's queue.
         Answer(true);
         QCOMPARE(ReviewEntry(), QStringLiteral("错题复习"));
@@ -141,6 +153,22 @@ private slots:
         QVERIFY(!Control<QPushButton>("btnPractiseFavourites")->isEnabled());
     }
 
+    void theScoreChartIsDatedByThePapers() {
+        TPaperRecord paper;
+        paper.TakenAt = QDateTime(QDate(2026, 3, 2), QTime(10, 0));
+        paper.Score = 92;
+        paper.Questions = 100;
+        paper.UseTime = 1200;
+        QVERIFY(LearnerRecord().NotePaper(paper, {}, {}));
+        Open("grpStudyRecordItems0");
+        QDateTimeAxis* axis = ScoreDateAxis();
+        QVERIFY(axis);
+        QVERIFY(axis->labelsVisible() && axis->isTitleVisible());
+        QVERIFY(axis->min() < paper.TakenAt && paper.TakenAt < axis->max());
+        QCOMPARE(axis->min().date(), paper.TakenAt.date());
+        QVERIFY(Text("lblScoreSummary").contains(QStringLiteral("最近一次 92 分")));
+    }
+
     void oneClickPractisesTheWeakestChapter() {
         Open("grpStudyRecordItems1");
         auto* table = Control<QTableWidget>("sgWeakChapters");
@@ -157,7 +185,7 @@ private slots:
         QVERIFY(QuestionCount(Window->SubList) >= 1);
         for (int i = 1; i <= QuestionCount(Window->SubList); ++i)
             QCOMPARE(Window->SubList[i].ChapterID, chapter);
-        QCOMPARE(Window->pbMainPath->Items().value(1), QStringLiteral("薄弱章节"));
+        QCOMPARE(Window->pbMainPath()->Items().value(1), QStringLiteral("薄弱章节"));
     }
 };
 

@@ -54,7 +54,7 @@ private slots:
 
         // A build tree has no installed settings file: the defaults hold.
         options = Parse({}, error);
-        QVERIFY(options && options->ConfigFile.empty() && options->Threads == 64);
+        QVERIFY(options && options->ConfigFile.empty() && options->Threads == 16);
     }
 
     void mistakesNameTheirLine_data() {
@@ -112,7 +112,7 @@ private slots:
             RunAdministration({"--config", QString::fromStdString(good), "--check-config"});
         QCOMPARE(code, 0);
         QVERIFY2(output.contains("settings ok"), qPrintable(output));
-        QVERIFY(output.contains("threads = 64"));
+        QVERIFY(output.contains("threads = 16"));
         // The check creates nothing.
         QVERIFY(!QFile::exists(Folder.filePath("grades.db")));
 

@@ -6,7 +6,11 @@
 #include <QDateTime>
 #include <QFile>
 #include <QTest>
+#include <algorithm>
+#include <atomic>
 #include <libpq-fe.h>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -159,6 +163,45 @@ private slots:
         // The setting reaches new sessions: a new store's connection.
         auto readOnly = OpenGradeStore(url, 1);
         QVERIFY_THROWS_EXCEPTION(StoreError, readOnly->CheckWritable());
+    }
+
+    // Reads of many callers share connections and travel together: each caller still gets
+    // the rows of its own ID, and a refused read fails only its own caller.
+    void concurrentReadsEachGetTheirOwnRows() {
+        auto store = OpenGradeStore(NewDatabase("EUC_CN"), 4);
+        constexpr int kIds = 24;
+        for (int id = 1; id <= kIds; ++id)
+            for (int n = 0; n < id % 5 + 1; ++n)
+                store->InsertGrade({"id" + std::to_string(id), "n", 100, 90 + n, {}});
+        std::atomic<int> wrong = 0;
+        std::atomic<int> refused = 0;
+        std::vector<std::thread> callers;
+        for (int caller = 0; caller < 32; ++caller)
+            callers.emplace_back([&, caller] {
+                for (int round = 0; round < 20; ++round) {
+                    const int id = (caller + round) % kIds + 1;
+                    const std::string empId = "id" + std::to_string(id);
+                    if (round % 7 == 3) {
+                        // Beyond GB 2312: the database cannot even compare it.
+                        try {
+                            store->SelectGrade({"\U0001F600", 0});
+                        } catch (const StoreRefusal&) {
+                            ++refused;
+                        }
+                        continue;
+                    }
+                    const auto rows = store->SelectGrade({empId, 0}).Rows;
+                    const bool own = int(rows.size()) == id % 5 + 1 &&
+                                     std::all_of(rows.begin(), rows.end(), [&](const auto& row) {
+                                         return std::get<std::string>(row.at(0)) == empId;
+                                     });
+                    wrong += own ? 0 : 1;
+                }
+            });
+        for (auto& caller : callers)
+            caller.join();
+        QCOMPARE(wrong.load(), 0);
+        QCOMPARE(refused.load(), 32 * 3);
     }
 };
 

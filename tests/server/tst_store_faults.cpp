@@ -3,6 +3,7 @@
 #include "ServiceProcess.h"
 #include "protocol/CommandText.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,6 +45,23 @@ int CountGrades(const QString& file) {
     sqlite3_close(db);
     return count;
 }
+
+// Another process's connection to a SQLite file that holds its write lock while it lives.
+class WriteLock {
+public:
+    explicit WriteLock(const QString& file) {
+        sqlite3_open_v2(file.toUtf8().constData(), &Db, SQLITE_OPEN_READWRITE, nullptr);
+        Held = sqlite3_exec(Db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~WriteLock() {
+        sqlite3_exec(Db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(Db);
+    }
+    bool Held = false;
+
+private:
+    sqlite3* Db = nullptr;
+};
 
 } // namespace
 
@@ -116,6 +134,57 @@ private slots:
             acknowledged += Insert(service.Port(), "ro") == 200;
         QCOMPARE(acknowledged, 40);
         QCOMPARE(RowsOf(service.Port(), "ro"), 41);
+        QVERIFY(service.Stop());
+    }
+
+    // The health check tells at once that another process keeps the store from writing,
+    // instead of waiting as long as a grade would for the lock.
+    void healthReportsAWriteLockOfAnotherProcessQuickly() {
+        QTemporaryDir folder;
+        const QString file = folder.filePath("grades.db");
+        ServiceProcess service(file);
+        QVERIFY2(service.Start(), qPrintable(service.Log()));
+        {
+            WriteLock lock(file);
+            QVERIFY(lock.Held);
+            QElapsedTimer timer;
+            timer.start();
+            const auto health = GetPath(service.Port(), "/health");
+            QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+            QCOMPARE(health.Status, 503);
+            QVERIFY2(health.Body.value("reason", "").find("locked") != std::string::npos,
+                     health.Body.dump().c_str());
+        }
+        QCOMPARE(Health(service.Port()), 200);
+        QVERIFY(service.Stop());
+    }
+
+    // Reads never wait for the workers: with the only worker stuck on a write that waits
+    // for the lock, selects are still answered at once, and the write goes through once
+    // the lock is free.
+    void readsAreAnsweredWhileTheWriteWaitsForTheLock() {
+        QTemporaryDir folder;
+        const QString file = folder.filePath("grades.db");
+        ServiceProcess service(file, {"--threads", "1"});
+        QVERIFY2(service.Start(), qPrintable(service.Log()));
+        QCOMPARE(Insert(service.Port(), "read"), 200);
+        std::atomic<int> written = 0;
+        std::jthread writer; // joined on every way out, after the lock is gone
+        {
+            WriteLock lock(file);
+            QVERIFY(lock.Held);
+            writer = std::jthread([&] { written = Insert(service.Port(), "waits"); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            QElapsedTimer timer;
+            timer.start();
+            for (int i = 0; i < 5; ++i)
+                QCOMPARE(RowsOf(service.Port(), "read"), 1);
+            QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+            QCOMPARE(written.load(), 0);
+        }
+        writer.join();
+        QCOMPARE(written.load(), 200);
+        QCOMPARE(RowsOf(service.Port(), "waits"), 1);
         QVERIFY(service.Stop());
     }
 
