@@ -23,9 +23,9 @@ else
   exit 2
 fi
 
-# clang and its sanitizer and fuzzer run-time libraries, installed on first use.
+# clang and its sanitizer and fuzzer run-time libraries come with the project's packages.
 if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
-  apt-get install -y --no-install-recommends clang libclang-rt-14-dev >/dev/null
+  bash scripts/setup-debian.sh
 fi
 
 LAUNCHER=()

@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cmath>
 
 namespace {
 
@@ -18,8 +19,10 @@ QVariant CellValue(const QJsonValue& cell, bool dateTime) {
         return when.isValid() ? QVariant(when.toLocalTime()) : QVariant();
     }
     if (cell.isDouble()) {
+        // Whole numbers that fit come back as integers; a conversion of one out of range
+        // would be undefined, so those stay floating point like fractions.
         const double number = cell.toDouble();
-        if (number == double(qint64(number)))
+        if (number >= -0x1p63 && number < 0x1p63 && number == std::trunc(number))
             return qint64(number);
         return number;
     }

@@ -26,8 +26,6 @@ TfrmMockExam* frmMockExam = nullptr;
 
 namespace {
 
-int CountdownTickMs = 1000;
-
 void SetTextColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, color);
@@ -72,10 +70,6 @@ void SetPromptFont(QLabel* label, bool review) {
 }
 
 } // namespace
-
-void SetCountdownTick(int ms) {
-    CountdownTickMs = qMax(ms, 1);
-}
 
 void OpenMockExam(const TExamSession& session) {
     if (frmMockExam)
@@ -330,7 +324,7 @@ void TfrmMockExam::btnMockExamLoginClick() {
 
 void TfrmMockExam::StartCountdown() {
     lblTime->setText(CountdownText(ExamSeconds));
-    Timer1->start(CountdownTickMs);
+    Timer1->start(1000);
 }
 
 void TfrmMockExam::StopCountdown() {

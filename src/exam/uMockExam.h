@@ -24,9 +24,6 @@ struct TExamSession {
     std::function<bool()> LoadMockExamSubList;
 };
 
-// Test-only: the countdown ticks every `ms` milliseconds instead of every second.
-void SetCountdownTick(int ms);
-
 // The exam window: full screen, frameless and in front, a sign-in panel, then the exam
 // panel with one question at a time, a 45-minute countdown and an answer sheet of 100 cells.
 // It deletes itself when closed and shows the main window again.
