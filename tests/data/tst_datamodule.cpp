@@ -70,7 +70,7 @@ private slots:
             TQuery query;
             return ExecLocalSQL(query, sql, "open", false) ? query.RecordCount() : -1;
         };
-        QCOMPARE(rows("select AreaName from Area"), 9);
+        QCOMPARE(rows("select AreaName from Area"), 8);
         QCOMPARE(rows("select CarTypeName, CarTypeDesc from CarType"), 3);
         QCOMPARE(rows("select SubFormatName from SubFormat"), 2);
         QCOMPARE(rows("select SubHardEasyName from SubHardEasy"), 3);
