@@ -18,14 +18,16 @@ using veltrano::resources::ReadOwnFile;
 // The sound module beside this library, loaded once, with the first sound; null when it is
 // missing, and then no sound plays.
 VeltranoPlaySoundFunction SoundModule() {
+    // The handle is freed at exit, but the module stays loaded for the whole run, since its
+    // audio sinks belong to the application (deleting a QLibrary never unloads it).
+    static QLibrary module;
     static const VeltranoPlaySoundFunction play = [] {
         Dl_info self{};
         if (!dladdr(reinterpret_cast<void*>(&SoundModule), &self) || !self.dli_fname)
             return VeltranoPlaySoundFunction(nullptr);
-        // Stays loaded for the whole run: its audio sinks belong to the application.
-        auto* module = new QLibrary(QFileInfo(QFile::decodeName(self.dli_fname)).absolutePath() +
-                                    QLatin1Char('/') + QLatin1String(kSoundModuleFile));
-        return reinterpret_cast<VeltranoPlaySoundFunction>(module->resolve(kSoundModuleEntry));
+        module.setFileName(QFileInfo(QFile::decodeName(self.dli_fname)).absolutePath() +
+                           QLatin1Char('/') + QLatin1String(kSoundModuleFile));
+        return reinterpret_cast<VeltranoPlaySoundFunction>(module.resolve(kSoundModuleEntry));
     }();
     return play;
 }

@@ -11,7 +11,9 @@
 #include <QStringEncoder>
 
 #include <array>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -65,13 +67,12 @@ const QList<LibraryBinding>& Bindings() {
 QStringList Bind(const LibraryBinding& binding, const QString& folder) {
     for (const FunctionBinding& function : binding.Functions)
         *function.Target = nullptr;
-    static QList<QLibrary*> loaded; // libraries stay loaded for the whole run
-    auto* library = new QLibrary(QDir(folder).filePath(QLatin1String(binding.File)));
-    if (!library->load()) {
-        delete library;
+    // The handles are owned here and freed at exit; the libraries themselves stay loaded for
+    // the whole run, since deleting a QLibrary never unloads it.
+    static std::vector<std::unique_ptr<QLibrary>> loaded;
+    auto library = std::make_unique<QLibrary>(QDir(folder).filePath(QLatin1String(binding.File)));
+    if (!library->load())
         return {QLatin1String(binding.File)};
-    }
-    loaded.append(library);
     QStringList missing;
     for (const FunctionBinding& function : binding.Functions) {
         *function.Target = library->resolve(function.Name);
@@ -79,6 +80,7 @@ QStringList Bind(const LibraryBinding& binding, const QString& folder) {
             missing.append(QStringLiteral("%1: %2").arg(QLatin1String(binding.File),
                                                         QLatin1String(function.Name)));
     }
+    loaded.push_back(std::move(library));
     return missing;
 }
 

@@ -16,13 +16,14 @@ void PrepareWebEngine() {
 }
 
 const TWebModule* WebModule() {
+    // The handle is freed at exit, but the library stays loaded for the whole run, since the
+    // views live on in the window (deleting a QLibrary never unloads it).
+    static QLibrary library(
+        QDir(InstallLayout::LibraryFolder()).filePath(QStringLiteral("libveltrano_web.so")));
     static const TWebModule* module = [] {
-        // Stays loaded for the whole run: the views live on in the window.
-        auto* library = new QLibrary(
-            QDir(InstallLayout::LibraryFolder()).filePath(QStringLiteral("libveltrano_web.so")));
-        const auto entry = reinterpret_cast<TWebModuleEntry>(library->resolve(kWebModuleEntry));
+        const auto entry = reinterpret_cast<TWebModuleEntry>(library.resolve(kWebModuleEntry));
         if (!entry) {
-            qWarning().noquote() << "web pages cannot be shown:" << library->errorString();
+            qWarning().noquote() << "web pages cannot be shown:" << library.errorString();
             return static_cast<const TWebModule*>(nullptr);
         }
         return entry();
