@@ -490,32 +490,39 @@ private:
         Close();
     }
 
-    // The request is whole. A refused command or a quick read is answered here; anything
-    // else a worker routes, and the loop writes the answer.
+    // The request is whole. A command goes to the store, which answers a refusal or a read
+    // of a mapped file at once and anything else later from a thread of its own; the site
+    // and the health check run on a worker. The loop writes the answer.
     void Dispatch() {
         Busy = true;
         Stream.expires_never();
-        auto& calls = Front.Routes.Calls;
-        std::optional<Procedures::Call> call;
-        if (const auto provider = ProviderOf(Line)) {
-            call = calls.Prepare(*provider, Parser->get().body());
-            if (calls.Quick(*call))
-                return Send(Answered([&] { return FromReply(calls.Execute(*call)); }), false);
-        }
         auto self = shared_from_this();
         auto guard = net::make_work_guard(Stream.get_executor());
-        const bool queued = Front.Pool.Post([self, guard, call = std::move(call)] {
-            auto answer = Answered([&] {
-                return call ? FromReply(self->Front.Routes.Calls.Execute(*call))
-                            : self->Front.Route(self->Line, self->Query, self->Parser->get(),
-                                                self->Address);
-            });
-            self->Post([self, answer = std::move(answer)]() mutable {
-                self->Send(std::move(answer), false);
-            });
+        if (const auto provider = ProviderOf(Line)) {
+            auto& calls = Front.Routes.Calls;
+            return calls.Execute(calls.Prepare(*provider, Parser->get().body()),
+                                 [self, guard](const Reply& reply) {
+                                     self->Deliver(Answered([&] { return FromReply(reply); }));
+                                 });
+        }
+        const bool queued = Front.Pool.Post([self, guard] {
+            self->Deliver(Answered([&] {
+                return self->Front.Route(self->Line, self->Query, self->Parser->get(),
+                                         self->Address);
+            }));
         });
         if (!queued)
             Send(ErrorAnswer(503, "service busy", WantsPage(Line.Method, Line.Path)), true);
+    }
+
+    // Sends an answer made on any thread from the connection's loop.
+    void Deliver(Answer answer) {
+        const auto* loop = Stream.get_executor().target<net::io_context::executor_type>();
+        if (loop && loop->running_in_this_thread())
+            return Send(std::move(answer), false);
+        Post([self = shared_from_this(), answer = std::move(answer)]() mutable {
+            self->Send(std::move(answer), false);
+        });
     }
 
     // Writes the answer; `refused` closes the connection after it, reading and dropping

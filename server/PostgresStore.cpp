@@ -1,10 +1,11 @@
 #include "PostgresStore.h"
 
+#include "BatchRunner.h"
 #include "ConnectionPool.h"
 #include "StoreLimits.h"
 
 #include <algorithm>
-#include <condition_variable>
+#include <cstdlib>
 #include <iterator>
 #include <libpq-fe.h>
 #include <set>
@@ -134,7 +135,10 @@ struct Statement {
     const char* Sql;
 };
 
-constexpr Statement kInsertGrade{"insert_grade", "SELECT procInsertGrade($1, $2, $3, $4, $5)"};
+// What procInsertGrade does, without a function call for each row.
+constexpr Statement kInsertGrade{
+    "insert_grade", "INSERT INTO grades (emp_id, emp_name, use_time, mark, grade_key) "
+                    "VALUES ($1, $2, $3, $4, NULLIF($5, '')) ON CONFLICT (grade_key) DO NOTHING"};
 constexpr Statement kSelectGrade{"select_grade", "SELECT * FROM procSelectGrade($1, $2)"};
 constexpr Statement kSelectExeVersion{"select_version", "SELECT * FROM procSelectExeVersion()"};
 constexpr Statement kSetExeVersion{"set_version",
@@ -196,14 +200,13 @@ struct Parameters {
     std::vector<const char*> Pointers;
 };
 
-// One read waiting to be sent with others: its statement and arguments, and how it ended.
-struct ReadJob {
+// One statement waiting to be sent with others: its statement and arguments, how it ended,
+// and who is told.
+struct QueuedCall {
     const Statement* Query;
     std::vector<protocol::Value> Args;
-    protocol::ResultSet Rows;
-    std::exception_ptr Failure;
-    bool Taken = false; // in a batch under way
-    bool Done = false;
+    OutcomeHandler Done;
+    Outcome Result;
 };
 
 class PgConnection {
@@ -258,16 +261,18 @@ public:
         return Read(result.get());
     }
 
-    // Sends the reads of `jobs` at once in pipeline mode and takes their answers in order:
-    // one round trip, and one wake-up of the server, for all of them. A read that fails
-    // fails alone: those after it, which the server skips, are sent again. Throws
-    // StoreError when the connection failed; it is then in an unknown state.
-    void RunPipelined(const std::vector<ReadJob*>& jobs) {
-        for (const ReadJob* job : jobs)
+    // Sends the statements of `jobs` at once in pipeline mode and takes their answers in
+    // order: one round trip, one wake-up of the server and one transaction for all of them
+    // (the server commits at the sync that ends the pipeline). A statement that fails fails
+    // alone: those after it, which the server skips, are sent again, and so are those before
+    // it, which its failure rolled back. Throws StoreError when the connection failed; it is
+    // then in an unknown state and nothing of the round was committed.
+    void RunPipelined(const std::vector<QueuedCall*>& jobs) {
+        for (const QueuedCall* job : jobs)
             Prepare(*job->Query, job->Args);
         if (!PQenterPipelineMode(Conn))
             throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
-        for (const ReadJob* job : jobs) {
+        for (const QueuedCall* job : jobs) {
             const Parameters params(job->Args);
             if (!PQsendQueryPrepared(Conn, job->Query->Name, params.Count(), params.Pointers.data(),
                                      nullptr, nullptr, 0))
@@ -275,19 +280,26 @@ public:
         }
         if (!PQpipelineSync(Conn))
             throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
-        std::vector<ReadJob*> skipped;
-        for (ReadJob* job : jobs) {
+        std::vector<QueuedCall*> again;
+        bool failed = false;
+        for (QueuedCall* job : jobs) {
             Result result(PQgetResult(Conn));
             if (!result.get())
                 throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
-            if (PQresultStatus(result.get()) == PGRES_PIPELINE_ABORTED)
-                skipped.push_back(job);
-            else {
+            const ExecStatusType status = PQresultStatus(result.get());
+            if (status == PGRES_PIPELINE_ABORTED)
+                again.push_back(job);
+            else if (status == PGRES_COMMAND_OK) {
+                job->Result.Added = std::atoll(PQcmdTuples(result.get()));
+                again.push_back(job);
+            } else {
                 try {
                     Check(result, PGRES_TUPLES_OK);
-                    job->Rows = Read(result.get());
+                    job->Result.Rows = Read(result.get());
+                    again.push_back(job);
                 } catch (const StoreError&) {
-                    job->Failure = std::current_exception();
+                    job->Result.Failure = std::current_exception();
+                    failed = true;
                 }
             }
             // Each answer ends with an empty result.
@@ -296,9 +308,9 @@ public:
         Result sync(PQgetResult(Conn));
         if (PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC || !PQexitPipelineMode(Conn))
             throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
-        // Each round ends at least the first read of the batch.
-        if (!skipped.empty())
-            RunPipelined(skipped);
+        // Each round ends at least the statement that failed.
+        if (failed)
+            RunPipelined(again);
     }
 
 private:
@@ -360,17 +372,34 @@ public:
         Migrate(*connection);
     }
 
+    // Inserts queue for one writer, which sends everything queued in one pipeline and one
+    // transaction; reads queue for a few readers, which send theirs likewise. Under load a
+    // few connections carry every call, with one round trip for each batch instead of one
+    // for each call, and a write transaction's commit serves the whole batch.
+    void Submit(const protocol::Command& command, OutcomeHandler done) override {
+        if (const auto* grade = std::get_if<protocol::InsertGrade>(&command))
+            Writes.Submit(
+                {&kInsertGrade,
+                 {grade->EmpID, grade->EmpName, grade->UseTime, grade->Mark, grade->GradeKey},
+                 std::move(done),
+                 {}});
+        else if (const auto* query = std::get_if<protocol::SelectGrade>(&command))
+            Reads.Submit({&kSelectGrade, {query->EmpID, query->MinMark}, std::move(done), {}});
+        else
+            Reads.Submit({&kSelectExeVersion, {}, std::move(done), {}});
+    }
+
     long long InsertGrade(const protocol::InsertGrade& grade) override {
-        const auto result = Run(
-            kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark, grade.GradeKey});
-        return std::get<long long>(result.Rows.at(0).at(0));
+        return SubmitAndWait(grade).Added;
     }
 
     protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) override {
-        return Read(kSelectGrade, {query.EmpID, query.MinMark});
+        return SubmitAndWait(query).Rows;
     }
 
-    protocol::ResultSet SelectExeVersion() override { return Read(kSelectExeVersion, {}); }
+    protocol::ResultSet SelectExeVersion() override {
+        return SubmitAndWait(protocol::SelectExeVersion{}).Rows;
+    }
 
     void SetExeVersion(const std::string& version) override { Run(kSetExeVersion, {version}); }
 
@@ -409,48 +438,26 @@ private:
         }
     }
 
-    // Reads of many callers travel together: callers queue their reads, and whichever finds
-    // fewer than kReadBatches batches under way sends every queued read on one connection
-    // in one pipeline. Under load a few connections then carry every read, with one round
-    // trip for each batch instead of one for each read.
-    protocol::ResultSet Read(const Statement& statement, std::vector<protocol::Value> args) {
-        ReadJob job{&statement, std::move(args), {}, nullptr};
-        std::unique_lock lock(ReadMutex);
-        ReadQueue.push_back(&job);
-        ReadDone.wait(lock, [&] { return job.Done || (!job.Taken && Batches < ReadBatches); });
-        if (!job.Done) {
-            ++Batches;
-            std::vector<ReadJob*> batch;
-            batch.swap(ReadQueue);
-            for (auto* taken : batch)
-                taken->Taken = true;
-            lock.unlock();
-            RunBatch(batch);
-            lock.lock();
-            for (auto* done : batch)
-                done->Done = true;
-            --Batches;
-            ReadDone.notify_all();
-        }
-        if (job.Failure)
-            std::rethrow_exception(job.Failure);
-        return std::move(job.Rows);
-    }
-
-    void RunBatch(const std::vector<ReadJob*>& batch) {
+    // Runs a batch on one connection and tells each caller how its call ended.
+    void RunBatch(std::vector<QueuedCall>& batch) {
+        std::vector<QueuedCall*> calls;
+        for (auto& call : batch)
+            calls.push_back(&call);
         try {
             auto connection = Pool.Acquire();
             try {
-                connection->RunPipelined(batch);
+                connection->RunPipelined(calls);
             } catch (const StoreError&) {
                 connection.Discard();
                 throw;
             }
         } catch (const StoreError&) {
-            for (auto* job : batch)
-                if (!job->Failure)
-                    job->Failure = std::current_exception();
+            for (auto& call : batch)
+                if (!call.Result.Failure)
+                    call.Result.Failure = std::current_exception();
         }
+        for (auto& call : batch)
+            call.Done(std::move(call.Result));
     }
 
     static void Migrate(PgConnection& connection) {
@@ -490,13 +497,12 @@ private:
     }
 
     ConnectionPool<PgConnection> Pool;
-    // Batches of reads under way at once: two a processor keep a server on the same machine
-    // busy.
-    const unsigned ReadBatches = 2 * std::max(1u, std::thread::hardware_concurrency());
-    std::mutex ReadMutex;
-    std::condition_variable ReadDone;
-    std::vector<ReadJob*> ReadQueue;
-    unsigned Batches = 0;
+    // Last: their threads stop, after the calls still queued, before the pool goes. Two
+    // readers a processor keep a server on the same machine busy; one writer keeps the
+    // inserts in as few transactions as the load allows.
+    BatchRunner<QueuedCall> Reads{int(2 * std::max(1u, std::thread::hardware_concurrency())),
+                                  [this](std::vector<QueuedCall>& batch) { RunBatch(batch); }};
+    BatchRunner<QueuedCall> Writes{1, [this](std::vector<QueuedCall>& batch) { RunBatch(batch); }};
 };
 
 } // namespace
