@@ -135,10 +135,19 @@ struct Statement {
     const char* Sql;
 };
 
-// What procInsertGrade does, without a function call for each row.
+// What procInsertGrade does, without a function call for each row; the second form stores
+// many grades with one statement, from arrays of their columns in order, and returns the
+// keys of those it stored.
 constexpr Statement kInsertGrade{
     "insert_grade", "INSERT INTO grades (emp_id, emp_name, use_time, mark, grade_key) "
                     "VALUES ($1, $2, $3, $4, NULLIF($5, '')) ON CONFLICT (grade_key) DO NOTHING"};
+constexpr Statement kInsertGrades{
+    "insert_grades",
+    "INSERT INTO grades (emp_id, emp_name, use_time, mark, grade_key) "
+    "SELECT e, n, u, m, NULLIF(k, '') FROM unnest($1::text[], $2::text[], $3::integer[], "
+    "$4::integer[], $5::text[]) WITH ORDINALITY AS t (e, n, u, m, k, i) ORDER BY i "
+    "ON CONFLICT (grade_key) DO NOTHING RETURNING grade_key"};
+constexpr size_t kGradeColumnCount = 5;
 constexpr Statement kSelectGrade{"select_grade", "SELECT * FROM procSelectGrade($1, $2)"};
 constexpr Statement kSelectExeVersion{"select_version", "SELECT * FROM procSelectExeVersion()"};
 constexpr Statement kSetExeVersion{"set_version",
@@ -208,6 +217,24 @@ struct QueuedCall {
     OutcomeHandler Done;
     Outcome Result;
 };
+
+// The array literal of one argument column of `calls`, every element quoted.
+std::string ArrayLiteral(const std::vector<QueuedCall*>& calls, size_t column) {
+    std::string literal = "{";
+    for (const QueuedCall* call : calls) {
+        const auto& value = call->Args.at(column);
+        const auto* number = std::get_if<long long>(&value);
+        const std::string text = number ? std::to_string(*number) : std::get<std::string>(value);
+        literal += literal.size() > 1 ? ",\"" : "\"";
+        for (const char c : text) {
+            if (c == '"' || c == '\\')
+                literal += '\\';
+            literal += c;
+        }
+        literal += '"';
+    }
+    return literal + "}";
+}
 
 class PgConnection {
 public:
@@ -311,6 +338,36 @@ public:
         // Each round ends at least the statement that failed.
         if (failed)
             RunPipelined(again);
+    }
+
+    // Stores the grades of `inserts` with one statement, in one transaction. Two grades of
+    // one key count as sent twice: the first is stored. Returns false, having stored
+    // nothing, when the statement was refused (a value the database cannot keep): the
+    // grades must then go one by one. Throws StoreError when the connection failed.
+    bool InsertAll(const std::vector<QueuedCall*>& inserts) {
+        std::vector<protocol::Value> columns;
+        for (size_t column = 0; column < kGradeColumnCount; ++column)
+            columns.emplace_back(ArrayLiteral(inserts, column));
+        protocol::ResultSet stored;
+        try {
+            stored = Run(kInsertGrades, columns);
+        } catch (const StoreError&) {
+            if (Broken())
+                throw;
+            return false;
+        }
+        std::multiset<std::string> keys;
+        for (const auto& row : stored.Rows)
+            if (const auto* key = std::get_if<std::string>(&row.at(0)))
+                keys.insert(*key);
+        for (QueuedCall* insert : inserts) {
+            const auto& key = std::get<std::string>(insert->Args.at(kGradeColumnCount - 1));
+            const auto found = keys.find(key);
+            insert->Result.Added = key.empty() || found != keys.end() ? 1 : 0;
+            if (found != keys.end())
+                keys.erase(found);
+        }
+        return true;
     }
 
 private:
@@ -438,15 +495,17 @@ private:
         }
     }
 
-    // Runs a batch on one connection and tells each caller how its call ended.
-    void RunBatch(std::vector<QueuedCall>& batch) {
+    // Runs a batch on one connection and tells each caller how its call ended: reads in one
+    // pipeline, inserts with one statement, or in one pipeline when that was refused.
+    void RunBatch(std::vector<QueuedCall>& batch, bool inserts) {
         std::vector<QueuedCall*> calls;
         for (auto& call : batch)
             calls.push_back(&call);
         try {
             auto connection = Pool.Acquire();
             try {
-                connection->RunPipelined(calls);
+                if (!inserts || !connection->InsertAll(calls))
+                    connection->RunPipelined(calls);
             } catch (const StoreError&) {
                 connection.Discard();
                 throw;
@@ -500,9 +559,11 @@ private:
     // Last: their threads stop, after the calls still queued, before the pool goes. Two
     // readers a processor keep a server on the same machine busy; one writer keeps the
     // inserts in as few transactions as the load allows.
-    BatchRunner<QueuedCall> Reads{int(2 * std::max(1u, std::thread::hardware_concurrency())),
-                                  [this](std::vector<QueuedCall>& batch) { RunBatch(batch); }};
-    BatchRunner<QueuedCall> Writes{1, [this](std::vector<QueuedCall>& batch) { RunBatch(batch); }};
+    BatchRunner<QueuedCall> Reads{
+        int(2 * std::max(1u, std::thread::hardware_concurrency())),
+        [this](std::vector<QueuedCall>& batch) { RunBatch(batch, false); }};
+    BatchRunner<QueuedCall> Writes{
+        1, [this](std::vector<QueuedCall>& batch) { RunBatch(batch, true); }};
 };
 
 } // namespace
