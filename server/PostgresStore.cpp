@@ -132,49 +132,58 @@ constexpr std::string_view kNameEncodings[] = {"UTF8", "SQL_ASCII", "EUC_CN"};
 
 struct Statement {
     const char* Name;
-    const char* Sql;
+    std::string Sql;
 };
+
+constexpr const char* kGradeColumns =
+    "SELECT emp_id AS \"EmpID\", emp_name AS \"EmpName\", use_time AS \"UseTime\", "
+    "to_char(refer_date AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS \"ReferDate\", "
+    "mark AS \"Mark\" FROM grades ";
 
 // What procInsertGrade does, without a function call for each row; the second form stores
 // many grades with one statement, from arrays of their columns in order, and returns the
 // keys of those it stored.
-constexpr Statement kInsertGrade{
+const Statement kInsertGrade{
     "insert_grade", "INSERT INTO grades (emp_id, emp_name, use_time, mark, grade_key) "
                     "VALUES ($1, $2, $3, $4, NULLIF($5, '')) ON CONFLICT (grade_key) DO NOTHING"};
-constexpr Statement kInsertGrades{
+const Statement kInsertGrades{
     "insert_grades",
     "INSERT INTO grades (emp_id, emp_name, use_time, mark, grade_key) "
     "SELECT e, n, u, m, NULLIF(k, '') FROM unnest($1::text[], $2::text[], $3::integer[], "
     "$4::integer[], $5::text[]) WITH ORDINALITY AS t (e, n, u, m, k, i) ORDER BY i "
     "ON CONFLICT (grade_key) DO NOTHING RETURNING grade_key"};
 constexpr size_t kGradeColumnCount = 5;
-constexpr Statement kSelectGrade{"select_grade", "SELECT * FROM procSelectGrade($1, $2)"};
-constexpr Statement kSelectExeVersion{"select_version", "SELECT * FROM procSelectExeVersion()"};
-constexpr Statement kSetExeVersion{"set_version",
-                                   "INSERT INTO exe_versions (info_content) VALUES ($1)"};
-constexpr Statement kListGrades{
-    "list_grades",
-    "SELECT emp_id AS \"EmpID\", emp_name AS \"EmpName\", use_time AS \"UseTime\", "
-    "to_char(refer_date AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS \"ReferDate\", "
-    "mark AS \"Mark\" FROM grades WHERE emp_id = $1 ORDER BY refer_date DESC, id DESC"};
-constexpr Statement kListVersions{
+// Reads a pipeline carries at most: every read of a batch waits for the last one, so a few
+// shorter batches side by side answer sooner than one long one.
+constexpr size_t kReadBatch = 8;
+// What procSelectGrade returns, without a function call: $3 is the row limit.
+const Statement kSelectGrade{"select_grade", std::string(kGradeColumns) +
+                                                 "WHERE emp_id = $1 AND mark >= $2 "
+                                                 "ORDER BY refer_date DESC, id DESC LIMIT $3"};
+const Statement kSelectExeVersion{"select_version", "SELECT * FROM procSelectExeVersion()"};
+const Statement kSetExeVersion{"set_version",
+                               "INSERT INTO exe_versions (info_content) VALUES ($1)"};
+const Statement kListGrades{"list_grades",
+                            std::string(kGradeColumns) +
+                                "WHERE emp_id = $1 ORDER BY refer_date DESC, id DESC"};
+const Statement kListVersions{
     "list_versions",
     "SELECT info_content AS \"InfoContent\", "
     "to_char(set_at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS \"SetAt\" "
     "FROM exe_versions ORDER BY id DESC LIMIT $1"};
-constexpr Statement kAddFeedback{
-    "add_feedback", "INSERT INTO feedback (contact, message, sender) VALUES ($1, $2, $3)"};
-constexpr Statement kListFeedback{
+const Statement kAddFeedback{"add_feedback",
+                             "INSERT INTO feedback (contact, message, sender) VALUES ($1, $2, $3)"};
+const Statement kListFeedback{
     "list_feedback",
     "SELECT to_char(received_at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS "
     "\"ReceivedAt\", sender AS \"Sender\", contact AS \"Contact\", message AS \"Message\" "
     "FROM feedback ORDER BY id"};
-constexpr Statement kSetNotice{"set_notice", "INSERT INTO site_notices (content) VALUES ($1)"};
-constexpr Statement kNotice{"notice", "SELECT content FROM site_notices ORDER BY id DESC LIMIT 1"};
+const Statement kSetNotice{"set_notice", "INSERT INTO site_notices (content) VALUES ($1)"};
+const Statement kNotice{"notice", "SELECT content FROM site_notices ORDER BY id DESC LIMIT 1"};
 // Refused by a read-only transaction, a standby or a missing privilege, like any write, yet
 // it touches no row and takes no lock.
-constexpr Statement kCheckWritable{"check_writable",
-                                   "UPDATE veltrano_schema SET version = version WHERE false"};
+const Statement kCheckWritable{"check_writable",
+                               "UPDATE veltrano_schema SET version = version WHERE false"};
 
 // Type identifiers of int2, int4 and int8.
 bool IsIntegerType(Oid type) {
@@ -374,7 +383,8 @@ private:
     void Prepare(const Statement& statement, const std::vector<protocol::Value>& args) {
         if (Prepared.contains(statement.Name))
             return;
-        Result prepared(PQprepare(Conn, statement.Name, statement.Sql, int(args.size()), nullptr));
+        Result prepared(
+            PQprepare(Conn, statement.Name, statement.Sql.c_str(), int(args.size()), nullptr));
         Check(prepared, PGRES_COMMAND_OK);
         Prepared.insert(statement.Name);
     }
@@ -441,7 +451,11 @@ public:
                  std::move(done),
                  {}});
         else if (const auto* query = std::get_if<protocol::SelectGrade>(&command))
-            Reads.Submit({&kSelectGrade, {query->EmpID, query->MinMark}, std::move(done), {}});
+            Reads.Submit(
+                {&kSelectGrade,
+                 {query->EmpID, query->MinMark, static_cast<long long>(protocol::kMaxGradeRows)},
+                 std::move(done),
+                 {}});
         else
             Reads.Submit({&kSelectExeVersion, {}, std::move(done), {}});
     }
@@ -560,10 +574,10 @@ private:
     // readers a processor keep a server on the same machine busy; one writer keeps the
     // inserts in as few transactions as the load allows.
     BatchRunner<QueuedCall> Reads{
-        int(2 * std::max(1u, std::thread::hardware_concurrency())),
+        int(2 * std::max(1u, std::thread::hardware_concurrency())), kReadBatch,
         [this](std::vector<QueuedCall>& batch) { RunBatch(batch, false); }};
     BatchRunner<QueuedCall> Writes{
-        1, [this](std::vector<QueuedCall>& batch) { RunBatch(batch, true); }};
+        1, 0, [this](std::vector<QueuedCall>& batch) { RunBatch(batch, true); }};
 };
 
 } // namespace

@@ -514,7 +514,7 @@ private:
     Checkpointer Checkpoints{File};
     std::unique_ptr<SqliteConnection> WriterConnection; // the writer's thread only, once serving
     // Last: its thread stops, after the writes still queued, before the rest goes.
-    BatchRunner<WriteJob> Writes{1, [this](std::vector<WriteJob>& batch) { Commit(batch); }};
+    BatchRunner<WriteJob> Writes{1, 0, [this](std::vector<WriteJob>& batch) { Commit(batch); }};
 };
 
 } // namespace
