@@ -86,5 +86,6 @@ class StoreRefusal : public StoreError {
 
 // Opens the store named by `target` and brings its schema up to date: a file name for
 // SQLite, a postgresql:// or postgres:// URL for PostgreSQL. At most `maxConnections`
-// connections are opened, lazily. Throws StoreError.
+// connections are opened for callers, lazily, beside those of the store's own threads.
+// Throws StoreError.
 std::unique_ptr<GradeStore> OpenGradeStore(const std::string& target, int maxConnections);

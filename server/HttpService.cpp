@@ -2,11 +2,11 @@
 // connections, so a client that sends slowly or not at all costs a socket and a timer, never
 // a thread, and each request is read under one deadline for headers and body together.
 // Refusals and reads of a store whose reads never wait are answered on the loop itself;
-// writes and the site (store calls that may take time) run on a bounded pool of worker
-// threads and hand their answers back to the connection's loop. Beast was chosen over libmicrohttpd
-// because it leaves every limit to this file: a deadline per whole request, bounds per address, an
-// orderly stop that closes idle connections at once, and the body bounded after chunked
-// decoding by the parser itself.
+// procedures that wait are queued to the store, whose threads hand the answers back to the
+// connection's loop; the site runs on a bounded pool of worker threads. Beast was chosen over
+// libmicrohttpd because it leaves every limit to this file: a deadline per whole request, bounds
+// per address, an orderly stop that closes idle connections at once, and the body bounded after
+// chunked decoding by the parser itself.
 #include "HttpService.h"
 
 #include "Log.h"

@@ -434,7 +434,8 @@ private:
 class PostgresStore : public GradeStore {
 public:
     PostgresStore(const std::string& url, int maxConnections)
-        : Pool(maxConnections, [url] { return std::make_unique<PgConnection>(url); }) {
+        : Pool(maxConnections + ReaderCount + 1,
+               [url] { return std::make_unique<PgConnection>(url); }) {
         auto connection = Pool.Acquire();
         Migrate(*connection);
     }
@@ -524,7 +525,7 @@ private:
                 connection.Discard();
                 throw;
             }
-        } catch (const StoreError&) {
+        } catch (...) {
             for (auto& call : batch)
                 if (!call.Result.Failure)
                     call.Result.Failure = std::current_exception();
@@ -569,13 +570,14 @@ private:
                              "ENCODING 'UTF8' (createdb -E UTF8 -T template0 NAME)");
     }
 
-    ConnectionPool<PgConnection> Pool;
-    // Last: their threads stop, after the calls still queued, before the pool goes. Two
-    // readers a processor keep a server on the same machine busy; one writer keeps the
-    // inserts in as few transactions as the load allows.
-    BatchRunner<QueuedCall> Reads{
-        int(2 * std::max(1u, std::thread::hardware_concurrency())), kReadBatch,
-        [this](std::vector<QueuedCall>& batch) { RunBatch(batch, false); }};
+    // Two readers a processor keep a server on the same machine busy.
+    const int ReaderCount = int(2 * std::max(1u, std::thread::hardware_concurrency()));
+    ConnectionPool<PgConnection> Pool; // for the callers, the readers and the writer
+    // Last: their threads stop, after the calls still queued, before the pool goes. One
+    // writer keeps the inserts in as few transactions as the load allows.
+    BatchRunner<QueuedCall> Reads{ReaderCount, kReadBatch, [this](std::vector<QueuedCall>& batch) {
+                                      RunBatch(batch, false);
+                                  }};
     BatchRunner<QueuedCall> Writes{
         1, 0, [this](std::vector<QueuedCall>& batch) { RunBatch(batch, true); }};
 };

@@ -461,7 +461,7 @@ private:
             }
             writer.Run("COMMIT", {});
             CheckFile(File, &Identity);
-        } catch (const StoreError&) {
+        } catch (...) {
             // The writer may hold a broken handle (a read-only file, a vanished one): it is
             // closed and opened afresh by the next write.
             if (WriterConnection)
