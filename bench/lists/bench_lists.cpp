@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 
@@ -85,21 +84,14 @@ QString WriteTilePicture(const QString& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    BenchSupport::UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-
-    BenchSupport::LoadProgramLibraries();
-    QTemporaryDir folder;
-    const auto dataModule = BenchSupport::OpenSampleBankCopy(folder.path());
-    dmMain = dataModule.get();
-    if (!dataModule->Connected()) {
+    BenchSupport::TPageBench bench(argc, argv);
+    if (!bench.BankOpen()) {
         std::fprintf(stderr, "could not open the sample bank\n");
         return 1;
     }
     DriverInfo.SubCarTypeID = 2;
     DriverInfo.SubAreaID = 4;
-    TilePicture = WriteTilePicture(folder.path());
+    TilePicture = WriteTilePicture(bench.Folder());
     for (int i = 0; i < 50; ++i)
         Tiles.append({nullptr, nullptr, nullptr, QStringLiteral("交通标志 %1").arg(i + 1),
                       QStringLiteral("交通标志"), i + 1});
@@ -112,6 +104,5 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("ChapterListPainted", "ChapterStatement");
     reporter.PrintRatio("TileList50Painted", "EmptyPagePainted");
-    dmMain = nullptr;
     return 0;
 }

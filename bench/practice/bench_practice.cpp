@@ -11,10 +11,8 @@
 #include "support/BenchSupport.h"
 #include "support/RatioReporter.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 
@@ -76,15 +74,8 @@ BENCHMARK(ShowSubEach)->Unit(benchmark::kMicrosecond);
 using namespace BenchSupport;
 
 int main(int argc, char** argv) {
-    UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-
-    LoadProgramLibraries();
-    QTemporaryDir folder;
-    const auto dataModule = OpenSampleBankCopy(folder.path());
-    dmMain = dataModule.get();
-    if (!dataModule->Connected() || !GenerateBank()) {
+    TPageBench bench(argc, argv);
+    if (!bench.BankOpen() || !GenerateBank()) {
         std::fprintf(stderr, "could not generate the bank\n");
         return 1;
     }
@@ -101,6 +92,5 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("LoadPracticeChapterOrder", "StatementChapterOrder");
     reporter.PrintRatio("LoadPracticeRandomOrder", "StatementRandomOrder");
     reporter.PrintRatio("ShowSubEach", "StatementChapterOrder");
-    dmMain = nullptr;
     return 0;
 }

@@ -11,7 +11,6 @@
 #include "support/RatioReporter.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 
@@ -71,15 +70,9 @@ bool FillRecord(const QString& file) {
 } // namespace
 
 int main(int argc, char** argv) {
-    BenchSupport::UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    BenchSupport::LoadProgramLibraries();
-    QTemporaryDir folder;
-    const auto dataModule = BenchSupport::OpenSampleBankCopy(folder.path());
-    dmMain = dataModule.get();
+    BenchSupport::TPageBench bench(argc, argv);
     TLearnerRecord& record = LearnerRecord();
-    if (!dataModule->Connected() || !record.IsOpen() || !FillRecord(record.File())) {
+    if (!bench.BankOpen() || !record.IsOpen() || !FillRecord(record.File())) {
         std::fprintf(stderr, "could not prepare the bank and the record\n");
         return 1;
     }
@@ -100,6 +93,5 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("ScoreChartPainted", "EmptyPagePainted");
     reporter.PrintRatio("WeakChaptersPainted", "EmptyPagePainted");
     record.Close();
-    dmMain = nullptr;
     return 0;
 }

@@ -5,6 +5,8 @@
 #include "settings/AppPaths.h"
 #include "support/FixtureBank.h"
 
+#include <benchmark/benchmark.h>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
@@ -58,6 +60,19 @@ std::unique_ptr<TdmMain> OpenSampleBankCopy(const QString& folder) {
     auto bank = std::make_unique<TdmMain>();
     bank->DataModuleCreate(AppPaths::BankFile());
     return bank;
+}
+
+TPageBench::TPageBench(int& argc, char** argv) {
+    UseOffscreenUnlessSet();
+    App = std::make_unique<QApplication>(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    LoadProgramLibraries();
+    Bank = OpenSampleBankCopy(DataFolder.path());
+    dmMain = Bank.get();
+}
+
+TPageBench::~TPageBench() {
+    dmMain = nullptr;
 }
 
 } // namespace BenchSupport

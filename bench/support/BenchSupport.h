@@ -2,7 +2,9 @@
 
 #include "data/uDataModule.h"
 
+#include <QApplication>
 #include <QString>
+#include <QTemporaryDir>
 #include <memory>
 
 // Shared pieces of the benchmark programs.
@@ -23,5 +25,24 @@ bool GenerateBank();
 
 // Makes `folder` the data folder, copies the built sample bank into it and opens the copy.
 std::unique_ptr<TdmMain> OpenSampleBankCopy(const QString& folder);
+
+// The start shared by the benchmarks of the program's pages: the platform, the application,
+// the benchmark's own arguments, the program's libraries and a copy of the sample bank in a
+// fresh data folder, open as dmMain for the benchmark's life.
+class TPageBench {
+public:
+    TPageBench(int& argc, char** argv);
+    ~TPageBench();
+    TPageBench(const TPageBench&) = delete;
+    TPageBench& operator=(const TPageBench&) = delete;
+
+    bool BankOpen() const { return Bank->Connected(); }
+    QString Folder() const { return DataFolder.path(); }
+
+private:
+    std::unique_ptr<QApplication> App;
+    QTemporaryDir DataFolder;
+    std::unique_ptr<TdmMain> Bank;
+};
 
 } // namespace BenchSupport

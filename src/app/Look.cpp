@@ -1,5 +1,6 @@
 #include "app/Look.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QWidget>
 
@@ -17,6 +18,11 @@ QFont SongPointFont(int points, bool bold) {
     font.setPointSize(points);
     font.setBold(bold);
     return font;
+}
+
+void UseSongFace() {
+    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
+    QApplication::setFont(SongFont(14));
 }
 
 void Paint(QWidget* widget, const QColor& colour) {

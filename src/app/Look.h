@@ -24,6 +24,8 @@ inline constexpr QColor PageColour(0xFF, 0xFF, 0xFF);
 QFont SongFont(int pixels, bool bold = false);
 // The same face sized in points, for texts that follow the screen's resolution.
 QFont SongPointFont(int points, bool bold = false);
+// Maps 宋体 onto the installed CJK serif face and makes it the application's font at 14 pixels.
+void UseSongFace();
 
 // Fills the widget's background, and the base of its text areas, with one colour.
 void Paint(QWidget* widget, const QColor& colour);

@@ -112,8 +112,7 @@ std::unique_ptr<QLockFile> TakeInstanceLock() {
 void SetUpApplication(QApplication& app) {
     // No display name: on Linux the platform would append it to every window caption.
     app.setApplicationName(Program::Name());
-    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
-    app.setFont(Look::SongFont(14));
+    Look::UseSongFace();
 }
 
 int Run(QApplication& app) {

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -35,6 +36,28 @@ const QString SetErrorCaption = QStringLiteral("设为错题");
 const QString RemoveErrorCaption = QStringLiteral("移除错题");
 const QString StarCaption = QStringLiteral("☆");
 const QString StarredCaption = QStringLiteral("★");
+
+// Tabs of one fixed height, so that the question grid below them keeps its designed size
+// whatever the line height of the installed CJK face.
+class TFixedTabBar : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+
+protected:
+    QSize tabSizeHint(int index) const override {
+        return {QTabBar::tabSizeHint(index).width(), TabHeight};
+    }
+
+private:
+    static constexpr int TabHeight = 28;
+};
+
+class TFixedTabWidget : public QTabWidget {
+public:
+    explicit TFixedTabWidget(QWidget* parent) : QTabWidget(parent) {
+        setTabBar(new TFixedTabBar(this));
+    }
+};
 
 QTextEdit* MakeRichText(QWidget* parent, const char* name, const QFont& font) {
     auto* edit = new QTextEdit(parent);
@@ -178,7 +201,7 @@ void TPracticePage::BuildLowerPanel() {
     static_cast<QVBoxLayout*>(layout())->addWidget(pnlMain2, 1);
 
     // The key hint and the two check boxes stand in a row above the tabs, which take the rest.
-    pcSub = new QTabWidget(pnlMain2);
+    pcSub = new TFixedTabWidget(pnlMain2);
     pcSub->setObjectName(QStringLiteral("pcSub"));
     auto* lowerLayout = new QVBoxLayout(pnlMain2);
     lowerLayout->setContentsMargins(0, CheckRowHeight, 0, 0);

@@ -1,4 +1,5 @@
 #include "app/GroupBar.h"
+#include "app/Look.h"
 #include "app/uMain.h"
 #include "data/MessageBox.h"
 #include "data/uDataModule.h"
@@ -46,6 +47,8 @@ private slots:
     void initTestCase() {
         // The window's private picture folder goes below a runtime folder of this test.
         qputenv("XDG_RUNTIME_DIR", RuntimeFolder.path().toLocal8Bit());
+        // The program's own face, so that sizes that follow the font are the program's.
+        Look::UseSongFace();
     }
 
     void init() { TestSupport::UseFreshDataFolder(false); }
