@@ -138,6 +138,8 @@ public:
 
     void BusyTimeout(int ms) { sqlite3_busy_timeout(Db, ms); }
 
+    bool InTransaction() { return sqlite3_get_autocommit(Db) == 0; }
+
     // Runs a cached statement with its arguments bound in order and returns its rows.
     protocol::ResultSet Run(const std::string& sql, const std::vector<protocol::Value>& args,
                             long long* changes = nullptr) {
@@ -328,8 +330,8 @@ private:
     std::thread Thread{[this] { Work(); }}; // last: starts once everything above exists
 };
 
-// One write waiting for the writer: its work, which returns the rows it changed, and who
-// is told how it ended.
+// One write waiting for the writer: its work, one statement that returns the rows it changed,
+// and who is told how it ended.
 struct WriteJob {
     std::function<long long(SqliteConnection&)> Work;
     std::function<void(long long changes, std::exception_ptr failure)> Done;
@@ -435,10 +437,10 @@ private:
     }
 
     // Group commit on the writer's thread: everything queued when a commit starts goes into
-    // one transaction, one sync for all of it, each write in a savepoint of its own so that
-    // one refused write fails alone. A write is acknowledged only when it was committed to
-    // the file the store was opened on, checked before and after: one written to a deleted
-    // or replaced file is refused.
+    // one transaction, one sync for all of it; each write is one statement, which SQLite
+    // undoes alone when it is refused, so one refused write fails alone. A write is acknowledged
+    // only when it was committed to the file the store was opened on, checked before and after: one
+    // written to a deleted or replaced file is refused.
     void Commit(std::vector<WriteJob>& batch) {
         std::vector<long long> changes(batch.size());
         std::vector<std::exception_ptr> failures(batch.size());
@@ -450,14 +452,15 @@ private:
             writer.BusyTimeout(probesOnly ? kProbeBusyTimeoutMs : kBusyTimeoutMs);
             writer.Run("BEGIN IMMEDIATE", {});
             for (size_t i = 0; i < batch.size(); ++i) {
-                writer.Run("SAVEPOINT job", {});
                 try {
                     changes[i] = batch[i].Work(writer);
                 } catch (const StoreError&) {
+                    // A refused statement (a table check) is undone alone; a failure that
+                    // ended the transaction (a full disk, an I/O error) fails the batch.
+                    if (!writer.InTransaction())
+                        throw;
                     failures[i] = std::current_exception();
-                    writer.Run("ROLLBACK TO job", {});
                 }
-                writer.Run("RELEASE job", {});
             }
             writer.Run("COMMIT", {});
             CheckFile(File, &Identity);
