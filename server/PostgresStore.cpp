@@ -155,7 +155,7 @@ const Statement kInsertGrades{
 constexpr size_t kGradeColumnCount = 5;
 // Reads a pipeline carries at most: every read of a batch waits for the last one, so a few
 // shorter batches side by side answer sooner than one long one.
-constexpr size_t kReadBatch = 8;
+constexpr size_t kReadBatch = 4;
 // What procSelectGrade returns, without a function call: $3 is the row limit.
 const Statement kSelectGrade{"select_grade", std::string(kGradeColumns) +
                                                  "WHERE emp_id = $1 AND mark >= $2 "
