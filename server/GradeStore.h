@@ -4,6 +4,8 @@
 #include "protocol/Limits.h"
 #include "protocol/Wire.h"
 
+#include <exception>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -16,12 +18,28 @@ struct Feedback {
     std::string Sender; // the address the post came from
 };
 
+// How a procedure run by Submit ended: the rows of a select, the rows an insert added, or
+// its failure (StoreError or StoreRefusal).
+struct Outcome {
+    protocol::ResultSet Rows;
+    long long Added = 0;
+    std::exception_ptr Failure;
+};
+using OutcomeHandler = std::function<void(Outcome)>;
+
 // Where grades, program versions, the site's feedback and its notice are kept. Arguments reach the
 // store already validated and are always bound as parameters, never pasted into SQL text. Every
 // method may be called from many threads at once.
 class GradeStore {
 public:
     virtual ~GradeStore() = default;
+
+    // Runs one of the three procedures and hands its outcome to `done`, an insert's only once
+    // the grade is durable. The caller's thread never waits for a lock or a round trip: what
+    // would wait is queued and `done` called later from a thread of the store; what would
+    // not (a read of a mapped file) may be answered at once on the caller's thread. `done`
+    // must not throw.
+    virtual void Submit(const protocol::Command& command, OutcomeHandler done) = 0;
 
     // Stores one grade stamped with the store's current time; returns the rows added.
     virtual long long InsertGrade(const protocol::InsertGrade& grade) = 0;
@@ -46,9 +64,12 @@ public:
     // Throws StoreError, with a short reason, unless the store can take a write now. Cheap
     // enough for a health check called every few seconds: nothing is committed.
     virtual void CheckWritable() = 0;
-    // True when reads take no lock and make no round trip to a server: they may then run on
-    // the threads that serve connections instead of waiting for a worker.
-    virtual bool QuickReads() const { return false; }
+
+protected:
+    // Runs the procedure on the calling thread with the methods above.
+    Outcome RunNow(const protocol::Command& command);
+    // Submits the procedure and waits for its outcome; rethrows its failure.
+    Outcome SubmitAndWait(const protocol::Command& command);
 };
 
 // A store failure: its text is for the service's log, not for clients.
@@ -65,5 +86,6 @@ class StoreRefusal : public StoreError {
 
 // Opens the store named by `target` and brings its schema up to date: a file name for
 // SQLite, a postgresql:// or postgres:// URL for PostgreSQL. At most `maxConnections`
-// connections are opened, lazily. Throws StoreError.
+// connections are opened for callers, lazily, beside those of the store's own threads.
+// Throws StoreError.
 std::unique_ptr<GradeStore> OpenGradeStore(const std::string& target, int maxConnections);

@@ -2,11 +2,11 @@
 // connections, so a client that sends slowly or not at all costs a socket and a timer, never
 // a thread, and each request is read under one deadline for headers and body together.
 // Refusals and reads of a store whose reads never wait are answered on the loop itself;
-// writes and the site (store calls that may take time) run on a bounded pool of worker
-// threads and hand their answers back to the connection's loop. Beast was chosen over libmicrohttpd
-// because it leaves every limit to this file: a deadline per whole request, bounds per address, an
-// orderly stop that closes idle connections at once, and the body bounded after chunked
-// decoding by the parser itself.
+// procedures that wait are queued to the store, whose threads hand the answers back to the
+// connection's loop; the site runs on a bounded pool of worker threads. Beast was chosen over
+// libmicrohttpd because it leaves every limit to this file: a deadline per whole request, bounds
+// per address, an orderly stop that closes idle connections at once, and the body bounded after
+// chunked decoding by the parser itself.
 #include "HttpService.h"
 
 #include "Log.h"
@@ -490,32 +490,39 @@ private:
         Close();
     }
 
-    // The request is whole. A refused command or a quick read is answered here; anything
-    // else a worker routes, and the loop writes the answer.
+    // The request is whole. A command goes to the store, which answers a refusal or a read
+    // of a mapped file at once and anything else later from a thread of its own; the site
+    // and the health check run on a worker. The loop writes the answer.
     void Dispatch() {
         Busy = true;
         Stream.expires_never();
-        auto& calls = Front.Routes.Calls;
-        std::optional<Procedures::Call> call;
-        if (const auto provider = ProviderOf(Line)) {
-            call = calls.Prepare(*provider, Parser->get().body());
-            if (calls.Quick(*call))
-                return Send(Answered([&] { return FromReply(calls.Execute(*call)); }), false);
-        }
         auto self = shared_from_this();
         auto guard = net::make_work_guard(Stream.get_executor());
-        const bool queued = Front.Pool.Post([self, guard, call = std::move(call)] {
-            auto answer = Answered([&] {
-                return call ? FromReply(self->Front.Routes.Calls.Execute(*call))
-                            : self->Front.Route(self->Line, self->Query, self->Parser->get(),
-                                                self->Address);
-            });
-            self->Post([self, answer = std::move(answer)]() mutable {
-                self->Send(std::move(answer), false);
-            });
+        if (const auto provider = ProviderOf(Line)) {
+            auto& calls = Front.Routes.Calls;
+            return calls.Execute(calls.Prepare(*provider, Parser->get().body()),
+                                 [self, guard](const Reply& reply) {
+                                     self->Deliver(Answered([&] { return FromReply(reply); }));
+                                 });
+        }
+        const bool queued = Front.Pool.Post([self, guard] {
+            self->Deliver(Answered([&] {
+                return self->Front.Route(self->Line, self->Query, self->Parser->get(),
+                                         self->Address);
+            }));
         });
         if (!queued)
             Send(ErrorAnswer(503, "service busy", WantsPage(Line.Method, Line.Path)), true);
+    }
+
+    // Sends an answer made on any thread from the connection's loop.
+    void Deliver(Answer answer) {
+        const auto* loop = Stream.get_executor().target<net::io_context::executor_type>();
+        if (loop && loop->running_in_this_thread())
+            return Send(std::move(answer), false);
+        Post([self = shared_from_this(), answer = std::move(answer)]() mutable {
+            self->Send(std::move(answer), false);
+        });
     }
 
     // Writes the answer; `refused` closes the connection after it, reading and dropping

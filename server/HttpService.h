@@ -13,7 +13,8 @@
 // when there is one, answers every GET and the posts of its feedback form.
 class HttpService {
 public:
-    // `threads` workers run the writes, the reads of a store that makes round trips, and the site;
+    // `threads` workers run the site and the health checks (the store queues the procedures that
+    // wait to threads of its own);
     // an empty `token` admits every caller of the procedures, any other only callers that send it
     // as a bearer token.
     HttpService(Procedures& procedures, Site* site, int threads, const ServiceLimits& limits,

@@ -1,10 +1,11 @@
 #include "PostgresStore.h"
 
+#include "BatchRunner.h"
 #include "ConnectionPool.h"
 #include "StoreLimits.h"
 
 #include <algorithm>
-#include <condition_variable>
+#include <cstdlib>
 #include <iterator>
 #include <libpq-fe.h>
 #include <set>
@@ -131,37 +132,58 @@ constexpr std::string_view kNameEncodings[] = {"UTF8", "SQL_ASCII", "EUC_CN"};
 
 struct Statement {
     const char* Name;
-    const char* Sql;
+    std::string Sql;
 };
 
-constexpr Statement kInsertGrade{"insert_grade", "SELECT procInsertGrade($1, $2, $3, $4, $5)"};
-constexpr Statement kSelectGrade{"select_grade", "SELECT * FROM procSelectGrade($1, $2)"};
-constexpr Statement kSelectExeVersion{"select_version", "SELECT * FROM procSelectExeVersion()"};
-constexpr Statement kSetExeVersion{"set_version",
-                                   "INSERT INTO exe_versions (info_content) VALUES ($1)"};
-constexpr Statement kListGrades{
-    "list_grades",
+constexpr const char* kGradeColumns =
     "SELECT emp_id AS \"EmpID\", emp_name AS \"EmpName\", use_time AS \"UseTime\", "
     "to_char(refer_date AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS \"ReferDate\", "
-    "mark AS \"Mark\" FROM grades WHERE emp_id = $1 ORDER BY refer_date DESC, id DESC"};
-constexpr Statement kListVersions{
+    "mark AS \"Mark\" FROM grades ";
+
+// What procInsertGrade does, without a function call for each row; the second form stores
+// many grades with one statement, from arrays of their columns in order, and returns the
+// keys of those it stored.
+const Statement kInsertGrade{
+    "insert_grade", "INSERT INTO grades (emp_id, emp_name, use_time, mark, grade_key) "
+                    "VALUES ($1, $2, $3, $4, NULLIF($5, '')) ON CONFLICT (grade_key) DO NOTHING"};
+const Statement kInsertGrades{
+    "insert_grades",
+    "INSERT INTO grades (emp_id, emp_name, use_time, mark, grade_key) "
+    "SELECT e, n, u, m, NULLIF(k, '') FROM unnest($1::text[], $2::text[], $3::integer[], "
+    "$4::integer[], $5::text[]) WITH ORDINALITY AS t (e, n, u, m, k, i) ORDER BY i "
+    "ON CONFLICT (grade_key) DO NOTHING RETURNING grade_key"};
+constexpr size_t kGradeColumnCount = 5;
+// Reads a pipeline carries at most: every read of a batch waits for the last one, so a few
+// shorter batches side by side answer sooner than one long one.
+constexpr size_t kReadBatch = 4;
+// What procSelectGrade returns, without a function call: $3 is the row limit.
+const Statement kSelectGrade{"select_grade", std::string(kGradeColumns) +
+                                                 "WHERE emp_id = $1 AND mark >= $2 "
+                                                 "ORDER BY refer_date DESC, id DESC LIMIT $3"};
+const Statement kSelectExeVersion{"select_version", "SELECT * FROM procSelectExeVersion()"};
+const Statement kSetExeVersion{"set_version",
+                               "INSERT INTO exe_versions (info_content) VALUES ($1)"};
+const Statement kListGrades{"list_grades",
+                            std::string(kGradeColumns) +
+                                "WHERE emp_id = $1 ORDER BY refer_date DESC, id DESC"};
+const Statement kListVersions{
     "list_versions",
     "SELECT info_content AS \"InfoContent\", "
     "to_char(set_at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS \"SetAt\" "
     "FROM exe_versions ORDER BY id DESC LIMIT $1"};
-constexpr Statement kAddFeedback{
-    "add_feedback", "INSERT INTO feedback (contact, message, sender) VALUES ($1, $2, $3)"};
-constexpr Statement kListFeedback{
+const Statement kAddFeedback{"add_feedback",
+                             "INSERT INTO feedback (contact, message, sender) VALUES ($1, $2, $3)"};
+const Statement kListFeedback{
     "list_feedback",
     "SELECT to_char(received_at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') AS "
     "\"ReceivedAt\", sender AS \"Sender\", contact AS \"Contact\", message AS \"Message\" "
     "FROM feedback ORDER BY id"};
-constexpr Statement kSetNotice{"set_notice", "INSERT INTO site_notices (content) VALUES ($1)"};
-constexpr Statement kNotice{"notice", "SELECT content FROM site_notices ORDER BY id DESC LIMIT 1"};
+const Statement kSetNotice{"set_notice", "INSERT INTO site_notices (content) VALUES ($1)"};
+const Statement kNotice{"notice", "SELECT content FROM site_notices ORDER BY id DESC LIMIT 1"};
 // Refused by a read-only transaction, a standby or a missing privilege, like any write, yet
 // it touches no row and takes no lock.
-constexpr Statement kCheckWritable{"check_writable",
-                                   "UPDATE veltrano_schema SET version = version WHERE false"};
+const Statement kCheckWritable{"check_writable",
+                               "UPDATE veltrano_schema SET version = version WHERE false"};
 
 // Type identifiers of int2, int4 and int8.
 bool IsIntegerType(Oid type) {
@@ -196,15 +218,32 @@ struct Parameters {
     std::vector<const char*> Pointers;
 };
 
-// One read waiting to be sent with others: its statement and arguments, and how it ended.
-struct ReadJob {
+// One statement waiting to be sent with others: its statement and arguments, how it ended,
+// and who is told.
+struct QueuedCall {
     const Statement* Query;
     std::vector<protocol::Value> Args;
-    protocol::ResultSet Rows;
-    std::exception_ptr Failure;
-    bool Taken = false; // in a batch under way
-    bool Done = false;
+    OutcomeHandler Done;
+    Outcome Result;
 };
+
+// The array literal of one argument column of `calls`, every element quoted.
+std::string ArrayLiteral(const std::vector<QueuedCall*>& calls, size_t column) {
+    std::string literal = "{";
+    for (const QueuedCall* call : calls) {
+        const auto& value = call->Args.at(column);
+        const auto* number = std::get_if<long long>(&value);
+        const std::string text = number ? std::to_string(*number) : std::get<std::string>(value);
+        literal += literal.size() > 1 ? ",\"" : "\"";
+        for (const char c : text) {
+            if (c == '"' || c == '\\')
+                literal += '\\';
+            literal += c;
+        }
+        literal += '"';
+    }
+    return literal + "}";
+}
 
 class PgConnection {
 public:
@@ -258,16 +297,18 @@ public:
         return Read(result.get());
     }
 
-    // Sends the reads of `jobs` at once in pipeline mode and takes their answers in order:
-    // one round trip, and one wake-up of the server, for all of them. A read that fails
-    // fails alone: those after it, which the server skips, are sent again. Throws
-    // StoreError when the connection failed; it is then in an unknown state.
-    void RunPipelined(const std::vector<ReadJob*>& jobs) {
-        for (const ReadJob* job : jobs)
+    // Sends the statements of `jobs` at once in pipeline mode and takes their answers in
+    // order: one round trip, one wake-up of the server and one transaction for all of them
+    // (the server commits at the sync that ends the pipeline). A statement that fails fails
+    // alone: those after it, which the server skips, are sent again, and so are those before
+    // it, which its failure rolled back. Throws StoreError when the connection failed; it is
+    // then in an unknown state and nothing of the round was committed.
+    void RunPipelined(const std::vector<QueuedCall*>& jobs) {
+        for (const QueuedCall* job : jobs)
             Prepare(*job->Query, job->Args);
         if (!PQenterPipelineMode(Conn))
             throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
-        for (const ReadJob* job : jobs) {
+        for (const QueuedCall* job : jobs) {
             const Parameters params(job->Args);
             if (!PQsendQueryPrepared(Conn, job->Query->Name, params.Count(), params.Pointers.data(),
                                      nullptr, nullptr, 0))
@@ -275,19 +316,26 @@ public:
         }
         if (!PQpipelineSync(Conn))
             throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
-        std::vector<ReadJob*> skipped;
-        for (ReadJob* job : jobs) {
+        std::vector<QueuedCall*> again;
+        bool failed = false;
+        for (QueuedCall* job : jobs) {
             Result result(PQgetResult(Conn));
             if (!result.get())
                 throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
-            if (PQresultStatus(result.get()) == PGRES_PIPELINE_ABORTED)
-                skipped.push_back(job);
-            else {
+            const ExecStatusType status = PQresultStatus(result.get());
+            if (status == PGRES_PIPELINE_ABORTED)
+                again.push_back(job);
+            else if (status == PGRES_COMMAND_OK) {
+                job->Result.Added = std::atoll(PQcmdTuples(result.get()));
+                again.push_back(job);
+            } else {
                 try {
                     Check(result, PGRES_TUPLES_OK);
-                    job->Rows = Read(result.get());
+                    job->Result.Rows = Read(result.get());
+                    again.push_back(job);
                 } catch (const StoreError&) {
-                    job->Failure = std::current_exception();
+                    job->Result.Failure = std::current_exception();
+                    failed = true;
                 }
             }
             // Each answer ends with an empty result.
@@ -296,16 +344,47 @@ public:
         Result sync(PQgetResult(Conn));
         if (PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC || !PQexitPipelineMode(Conn))
             throw StoreError(std::string("postgresql: ") + PQerrorMessage(Conn));
-        // Each round ends at least the first read of the batch.
-        if (!skipped.empty())
-            RunPipelined(skipped);
+        // Each round ends at least the statement that failed.
+        if (failed)
+            RunPipelined(again);
+    }
+
+    // Stores the grades of `inserts` with one statement, in one transaction. Two grades of
+    // one key count as sent twice: the first is stored. Returns false, having stored
+    // nothing, when the statement was refused (a value the database cannot keep): the
+    // grades must then go one by one. Throws StoreError when the connection failed.
+    bool InsertAll(const std::vector<QueuedCall*>& inserts) {
+        std::vector<protocol::Value> columns;
+        for (size_t column = 0; column < kGradeColumnCount; ++column)
+            columns.emplace_back(ArrayLiteral(inserts, column));
+        protocol::ResultSet stored;
+        try {
+            stored = Run(kInsertGrades, columns);
+        } catch (const StoreError&) {
+            if (Broken())
+                throw;
+            return false;
+        }
+        std::multiset<std::string> keys;
+        for (const auto& row : stored.Rows)
+            if (const auto* key = std::get_if<std::string>(&row.at(0)))
+                keys.insert(*key);
+        for (QueuedCall* insert : inserts) {
+            const auto& key = std::get<std::string>(insert->Args.at(kGradeColumnCount - 1));
+            const auto found = keys.find(key);
+            insert->Result.Added = key.empty() || found != keys.end() ? 1 : 0;
+            if (found != keys.end())
+                keys.erase(found);
+        }
+        return true;
     }
 
 private:
     void Prepare(const Statement& statement, const std::vector<protocol::Value>& args) {
         if (Prepared.contains(statement.Name))
             return;
-        Result prepared(PQprepare(Conn, statement.Name, statement.Sql, int(args.size()), nullptr));
+        Result prepared(
+            PQprepare(Conn, statement.Name, statement.Sql.c_str(), int(args.size()), nullptr));
         Check(prepared, PGRES_COMMAND_OK);
         Prepared.insert(statement.Name);
     }
@@ -355,22 +434,44 @@ private:
 class PostgresStore : public GradeStore {
 public:
     PostgresStore(const std::string& url, int maxConnections)
-        : Pool(maxConnections, [url] { return std::make_unique<PgConnection>(url); }) {
+        : Pool(maxConnections + ReaderCount + 1,
+               [url] { return std::make_unique<PgConnection>(url); }) {
         auto connection = Pool.Acquire();
         Migrate(*connection);
     }
 
+    // Inserts queue for one writer, which sends everything queued in one pipeline and one
+    // transaction; reads queue for a few readers, which send theirs likewise. Under load a
+    // few connections carry every call, with one round trip for each batch instead of one
+    // for each call, and a write transaction's commit serves the whole batch.
+    void Submit(const protocol::Command& command, OutcomeHandler done) override {
+        if (const auto* grade = std::get_if<protocol::InsertGrade>(&command))
+            Writes.Submit(
+                {&kInsertGrade,
+                 {grade->EmpID, grade->EmpName, grade->UseTime, grade->Mark, grade->GradeKey},
+                 std::move(done),
+                 {}});
+        else if (const auto* query = std::get_if<protocol::SelectGrade>(&command))
+            Reads.Submit(
+                {&kSelectGrade,
+                 {query->EmpID, query->MinMark, static_cast<long long>(protocol::kMaxGradeRows)},
+                 std::move(done),
+                 {}});
+        else
+            Reads.Submit({&kSelectExeVersion, {}, std::move(done), {}});
+    }
+
     long long InsertGrade(const protocol::InsertGrade& grade) override {
-        const auto result = Run(
-            kInsertGrade, {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark, grade.GradeKey});
-        return std::get<long long>(result.Rows.at(0).at(0));
+        return SubmitAndWait(grade).Added;
     }
 
     protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) override {
-        return Read(kSelectGrade, {query.EmpID, query.MinMark});
+        return SubmitAndWait(query).Rows;
     }
 
-    protocol::ResultSet SelectExeVersion() override { return Read(kSelectExeVersion, {}); }
+    protocol::ResultSet SelectExeVersion() override {
+        return SubmitAndWait(protocol::SelectExeVersion{}).Rows;
+    }
 
     void SetExeVersion(const std::string& version) override { Run(kSetExeVersion, {version}); }
 
@@ -409,48 +510,28 @@ private:
         }
     }
 
-    // Reads of many callers travel together: callers queue their reads, and whichever finds
-    // fewer than kReadBatches batches under way sends every queued read on one connection
-    // in one pipeline. Under load a few connections then carry every read, with one round
-    // trip for each batch instead of one for each read.
-    protocol::ResultSet Read(const Statement& statement, std::vector<protocol::Value> args) {
-        ReadJob job{&statement, std::move(args), {}, nullptr};
-        std::unique_lock lock(ReadMutex);
-        ReadQueue.push_back(&job);
-        ReadDone.wait(lock, [&] { return job.Done || (!job.Taken && Batches < ReadBatches); });
-        if (!job.Done) {
-            ++Batches;
-            std::vector<ReadJob*> batch;
-            batch.swap(ReadQueue);
-            for (auto* taken : batch)
-                taken->Taken = true;
-            lock.unlock();
-            RunBatch(batch);
-            lock.lock();
-            for (auto* done : batch)
-                done->Done = true;
-            --Batches;
-            ReadDone.notify_all();
-        }
-        if (job.Failure)
-            std::rethrow_exception(job.Failure);
-        return std::move(job.Rows);
-    }
-
-    void RunBatch(const std::vector<ReadJob*>& batch) {
+    // Runs a batch on one connection and tells each caller how its call ended: reads in one
+    // pipeline, inserts with one statement, or in one pipeline when that was refused.
+    void RunBatch(std::vector<QueuedCall>& batch, bool inserts) {
+        std::vector<QueuedCall*> calls;
+        for (auto& call : batch)
+            calls.push_back(&call);
         try {
             auto connection = Pool.Acquire();
             try {
-                connection->RunPipelined(batch);
+                if (!inserts || !connection->InsertAll(calls))
+                    connection->RunPipelined(calls);
             } catch (const StoreError&) {
                 connection.Discard();
                 throw;
             }
-        } catch (const StoreError&) {
-            for (auto* job : batch)
-                if (!job->Failure)
-                    job->Failure = std::current_exception();
+        } catch (...) {
+            for (auto& call : batch)
+                if (!call.Result.Failure)
+                    call.Result.Failure = std::current_exception();
         }
+        for (auto& call : batch)
+            call.Done(std::move(call.Result));
     }
 
     static void Migrate(PgConnection& connection) {
@@ -489,14 +570,16 @@ private:
                              "ENCODING 'UTF8' (createdb -E UTF8 -T template0 NAME)");
     }
 
-    ConnectionPool<PgConnection> Pool;
-    // Batches of reads under way at once: two a processor keep a server on the same machine
-    // busy.
-    const unsigned ReadBatches = 2 * std::max(1u, std::thread::hardware_concurrency());
-    std::mutex ReadMutex;
-    std::condition_variable ReadDone;
-    std::vector<ReadJob*> ReadQueue;
-    unsigned Batches = 0;
+    // Two readers a processor keep a server on the same machine busy.
+    const int ReaderCount = int(2 * std::max(1u, std::thread::hardware_concurrency()));
+    ConnectionPool<PgConnection> Pool; // for the callers, the readers and the writer
+    // Last: their threads stop, after the calls still queued, before the pool goes. One
+    // writer keeps the inserts in as few transactions as the load allows.
+    BatchRunner<QueuedCall> Reads{ReaderCount, kReadBatch, [this](std::vector<QueuedCall>& batch) {
+                                      RunBatch(batch, false);
+                                  }};
+    BatchRunner<QueuedCall> Writes{
+        1, 0, [this](std::vector<QueuedCall>& batch) { RunBatch(batch, true); }};
 };
 
 } // namespace

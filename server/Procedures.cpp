@@ -61,6 +61,22 @@ Reply StoreFailure(const StoreError& error) {
     return reply;
 }
 
+// The reply to a procedure the store ran.
+Reply Answer(bool insert, const Outcome& outcome) {
+    try {
+        if (outcome.Failure)
+            std::rethrow_exception(outcome.Failure);
+    } catch (const StoreRefusal& refusal) {
+        return ErrorReply(400, refusal.what());
+    } catch (const StoreError& error) {
+        return StoreFailure(error);
+    } catch (...) {
+        return ErrorReply(500, "internal error");
+    }
+    return {200, insert ? protocol::EncodeRowsAffected(outcome.Added)
+                        : protocol::EncodeResultSet(outcome.Rows)};
+}
+
 } // namespace
 
 std::string CheckArguments(const protocol::Command& command) {
@@ -78,10 +94,6 @@ std::string CheckArguments(const protocol::Command& command) {
 
 std::string CheckVersionText(std::string_view version) {
     return CheckText("the version", version, protocol::kVersionChars);
-}
-
-Reply Procedures::Run(std::string_view provider, std::string_view body) {
-    return Execute(Prepare(provider, body));
 }
 
 Procedures::Call Procedures::Prepare(std::string_view provider, std::string_view body) const {
@@ -104,26 +116,13 @@ Procedures::Call Procedures::Prepare(std::string_view provider, std::string_view
     return {std::nullopt, std::move(parsed.Value)};
 }
 
-bool Procedures::Quick(const Call& call) const {
-    return call.Refused ||
-           (!std::holds_alternative<protocol::InsertGrade>(call.Command) && Store.QuickReads());
-}
-
-Reply Procedures::Execute(const Call& call) {
+void Procedures::Execute(const Call& call, std::function<void(const Reply&)> done) {
     if (call.Refused)
-        return *call.Refused;
-    try {
-        if (const auto* grade = std::get_if<protocol::InsertGrade>(&call.Command))
-            return {200, protocol::EncodeRowsAffected(Store.InsertGrade(*grade))};
-        const auto result = std::holds_alternative<protocol::SelectGrade>(call.Command)
-                                ? Store.SelectGrade(std::get<protocol::SelectGrade>(call.Command))
-                                : Store.SelectExeVersion();
-        return {200, protocol::EncodeResultSet(result)};
-    } catch (const StoreRefusal& refusal) {
-        return ErrorReply(400, refusal.what());
-    } catch (const StoreError& error) {
-        return StoreFailure(error);
-    }
+        return done(*call.Refused);
+    const bool insert = std::holds_alternative<protocol::InsertGrade>(call.Command);
+    Store.Submit(call.Command, [insert, done = std::move(done)](Outcome outcome) {
+        done(Answer(insert, outcome));
+    });
 }
 
 Reply Procedures::Health() {

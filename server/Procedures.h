@@ -2,6 +2,7 @@
 
 #include "GradeStore.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,7 +13,7 @@ struct Reply {
 };
 
 // The service's answer to one request, independent of HTTP plumbing: checks the provider,
-// the body, the command text and its argument ranges, then runs the procedure on the store.
+// the body, the command text and its argument ranges, then has the store run the procedure.
 class Procedures {
 public:
     explicit Procedures(GradeStore& store) : Store(store) {}
@@ -23,14 +24,12 @@ public:
         protocol::Command Command;
     };
 
-    Reply Run(std::string_view provider, std::string_view body);
-    // The checks of Run, without the store.
+    // Checks the provider, the body and the command.
     Call Prepare(std::string_view provider, std::string_view body) const;
-    // Whether the call is answered without waiting for anything but the processor: a
-    // refusal, or a read of a store whose reads take no lock and make no round trip.
-    bool Quick(const Call& call) const;
-    // The answer to a prepared call.
-    Reply Execute(const Call& call);
+    // Hands the answer to a prepared call to `done`: at once on this thread for a refusal
+    // or a read the store answers at once, else later on a thread of the store, which is
+    // then also the thread whose request failure note (Log.h) tells why it failed.
+    void Execute(const Call& call, std::function<void(const Reply&)> done);
     Reply Health();
 
 private:

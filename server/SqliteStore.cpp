@@ -1,5 +1,6 @@
 #include "SqliteStore.h"
 
+#include "BatchRunner.h"
 #include "ConnectionPool.h"
 #include "StoreLimits.h"
 
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <mutex>
 #include <sqlite3.h>
@@ -28,6 +30,8 @@ constexpr int kProbeBusyTimeoutMs = 250;
 // Reads map the file instead of copying its pages through a cache of each connection.
 constexpr const char* kMapSize = "PRAGMA mmap_size=268435456";
 constexpr int kSchemaVersion = 3;
+// The journal's size, in pages, at which a checkpoint starts (SQLite's own default).
+constexpr int kCheckpointPages = 1000;
 
 // Every statement creates only what is missing, so the whole text brings any older schema
 // up to date; the limits in braces are filled in by WithLimits.
@@ -134,6 +138,8 @@ public:
 
     void BusyTimeout(int ms) { sqlite3_busy_timeout(Db, ms); }
 
+    bool InTransaction() { return sqlite3_get_autocommit(Db) == 0; }
+
     // Runs a cached statement with its arguments bound in order and returns its rows.
     protocol::ResultSet Run(const std::string& sql, const std::vector<protocol::Value>& args,
                             long long* changes = nullptr) {
@@ -161,6 +167,14 @@ public:
     }
 
     sqlite3* Handle() { return Db; }
+
+    // Copies what it can of the journal into the database file without waiting for anyone.
+    void Checkpoint() {
+        const int rc =
+            sqlite3_wal_checkpoint_v2(Db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        if (rc != SQLITE_OK && rc != SQLITE_BUSY)
+            throw StoreError(std::string("sqlite checkpoint: ") + sqlite3_errmsg(Db));
+    }
 
 private:
     sqlite3_stmt* Prepared(const std::string& sql) {
@@ -247,11 +261,80 @@ FileIdentity CheckFile(const std::string& file, const FileIdentity* expected) {
     return {status.st_dev, status.st_ino};
 }
 
-// One write waiting for the writer: its work, and how it ended.
+// Copies the journal's pages into the database file on a thread of its own, with a
+// connection of its own, so that no commit waits for that copy and its syncs: the writer's
+// connection never checkpoints itself and asks for one when its journal has grown.
+class Checkpointer {
+public:
+    explicit Checkpointer(std::string file) : File(std::move(file)) {}
+    ~Checkpointer() {
+        {
+            std::lock_guard lock(Mutex);
+            Stopping = true;
+        }
+        Wake.notify_one();
+        Thread.join();
+    }
+    Checkpointer(const Checkpointer&) = delete;
+    Checkpointer& operator=(const Checkpointer&) = delete;
+
+    // Makes `writer` ask for a checkpoint after each commit that leaves kCheckpointPages
+    // pages or more in the journal.
+    void Watch(SqliteConnection& writer) {
+        sqlite3_wal_hook(
+            writer.Handle(),
+            [](void* self, sqlite3*, const char*, int pages) {
+                if (pages >= kCheckpointPages)
+                    static_cast<Checkpointer*>(self)->Request();
+                return SQLITE_OK;
+            },
+            this);
+    }
+
+private:
+    void Request() {
+        {
+            std::lock_guard lock(Mutex);
+            Requested = true;
+        }
+        Wake.notify_one();
+    }
+
+    // A failed checkpoint (a vanished file) is tried again, on a fresh connection, when the
+    // writer next asks; the writer's own checks report the file's trouble.
+    void Work() {
+        std::unique_ptr<SqliteConnection> connection;
+        for (;;) {
+            {
+                std::unique_lock lock(Mutex);
+                Wake.wait(lock, [this] { return Stopping || Requested; });
+                if (Stopping)
+                    return;
+                Requested = false;
+            }
+            try {
+                if (!connection)
+                    connection = std::make_unique<SqliteConnection>(File);
+                connection->Checkpoint();
+            } catch (const StoreError&) {
+                connection.reset();
+            }
+        }
+    }
+
+    const std::string File;
+    std::mutex Mutex;
+    std::condition_variable Wake;
+    bool Requested = false;
+    bool Stopping = false;
+    std::thread Thread{[this] { Work(); }}; // last: starts once everything above exists
+};
+
+// One write waiting for the writer: its work, one statement that returns the rows it changed,
+// and who is told how it ended.
 struct WriteJob {
-    std::function<void(SqliteConnection&)> Work;
-    std::exception_ptr Failure;
-    bool Done = false;
+    std::function<long long(SqliteConnection&)> Work;
+    std::function<void(long long changes, std::exception_ptr failure)> Done;
     bool Probe = false; // a health check: writes nothing, need not wait long for the lock
 };
 
@@ -263,14 +346,27 @@ public:
         Migrate(Writer());
     }
 
+    // Inserts queue for the writer and are answered from its thread; reads are answered at
+    // once, since a read of the mapped file never waits for the writer.
+    void Submit(const protocol::Command& command, OutcomeHandler done) override {
+        const auto* grade = std::get_if<protocol::InsertGrade>(&command);
+        if (!grade)
+            return done(RunNow(command));
+        Writes.Submit(
+            {[grade = *grade](SqliteConnection& writer) {
+                 long long changes = 0;
+                 writer.Run(kInsertGrade,
+                            {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark, grade.GradeKey},
+                            &changes);
+                 return changes;
+             },
+             [done = std::move(done)](long long changes, std::exception_ptr failure) {
+                 done({{}, changes, failure});
+             }});
+    }
+
     long long InsertGrade(const protocol::InsertGrade& grade) override {
-        long long changes = 0;
-        Write([&](SqliteConnection& writer) {
-            writer.Run(kInsertGrade,
-                       {grade.EmpID, grade.EmpName, grade.UseTime, grade.Mark, grade.GradeKey},
-                       &changes);
-        });
-        return changes;
+        return SubmitAndWait(grade).Added;
     }
 
     protocol::ResultSet SelectGrade(const protocol::SelectGrade& query) override {
@@ -309,9 +405,6 @@ public:
         Write([](SqliteConnection&) {}, true);
     }
 
-    // WAL readers never wait for the writer, and the file is mapped into memory.
-    bool QuickReads() const override { return true; }
-
 private:
     // Reads run on pooled connections side by side (WAL lets them pass the writer); a
     // connection that failed is closed, so the next read opens a fresh one.
@@ -329,67 +422,67 @@ private:
         Write([&](SqliteConnection& writer) { writer.Run(sql, args); });
     }
 
-    // Group commit: writes queue for the one writer connection; whichever caller finds it
-    // free commits everything queued so far in one transaction, one sync for all of them,
-    // each write in a savepoint of its own so that one refused write fails alone.
-    void Write(std::function<void(SqliteConnection&)> work, bool probe = false) {
-        WriteJob job{std::move(work), nullptr, false, probe};
-        std::unique_lock lock(WriteMutex);
-        Queued.push_back(&job);
-        WriteDone.wait(lock, [&] { return job.Done || !Writing; });
-        if (!job.Done) {
-            Writing = true;
-            std::vector<WriteJob*> batch;
-            batch.swap(Queued);
-            lock.unlock();
-            Commit(batch);
-            lock.lock();
-            for (auto* done : batch)
-                done->Done = true;
-            Writing = false;
-            WriteDone.notify_all();
-        }
-        if (job.Failure)
-            std::rethrow_exception(job.Failure);
+    // Queues a write for the writer and waits until it is committed or failed.
+    void Write(const std::function<void(SqliteConnection&)>& work, bool probe = false) {
+        std::promise<std::exception_ptr> finished;
+        Writes.Submit(
+            {[&work](SqliteConnection& writer) {
+                 work(writer);
+                 return 0LL;
+             },
+             [&finished](long long, std::exception_ptr failure) { finished.set_value(failure); },
+             probe});
+        if (const auto failure = finished.get_future().get())
+            std::rethrow_exception(failure);
     }
 
-    // A grade is acknowledged only when it was committed to the file the store was opened
-    // on, checked before and after: one written to a deleted or replaced file is refused.
-    void Commit(const std::vector<WriteJob*>& batch) {
+    // Group commit on the writer's thread: everything queued when a commit starts goes into
+    // one transaction, one sync for all of it; each write is one statement, which SQLite
+    // undoes alone when it is refused, so one refused write fails alone. A write is acknowledged
+    // only when it was committed to the file the store was opened on, checked before and after: one
+    // written to a deleted or replaced file is refused.
+    void Commit(std::vector<WriteJob>& batch) {
+        std::vector<long long> changes(batch.size());
+        std::vector<std::exception_ptr> failures(batch.size());
         try {
             CheckFile(File, &Identity);
             SqliteConnection& writer = Writer();
             const bool probesOnly = std::all_of(batch.begin(), batch.end(),
-                                                [](const WriteJob* job) { return job->Probe; });
+                                                [](const WriteJob& job) { return job.Probe; });
             writer.BusyTimeout(probesOnly ? kProbeBusyTimeoutMs : kBusyTimeoutMs);
-            writer.Exec("BEGIN IMMEDIATE");
-            for (auto* job : batch) {
-                writer.Exec("SAVEPOINT job");
+            writer.Run("BEGIN IMMEDIATE", {});
+            for (size_t i = 0; i < batch.size(); ++i) {
                 try {
-                    job->Work(writer);
+                    changes[i] = batch[i].Work(writer);
                 } catch (const StoreError&) {
-                    job->Failure = std::current_exception();
-                    writer.Exec("ROLLBACK TO job");
+                    // A refused statement (a table check) is undone alone; a failure that
+                    // ended the transaction (a full disk, an I/O error) fails the batch.
+                    if (!writer.InTransaction())
+                        throw;
+                    failures[i] = std::current_exception();
                 }
-                writer.Exec("RELEASE job");
             }
-            writer.Exec("COMMIT");
+            writer.Run("COMMIT", {});
             CheckFile(File, &Identity);
-        } catch (const StoreError&) {
+        } catch (...) {
             // The writer may hold a broken handle (a read-only file, a vanished one): it is
             // closed and opened afresh by the next write.
             if (WriterConnection)
                 WriterConnection->Rollback();
             WriterConnection.reset();
-            for (auto* job : batch)
-                if (!job->Failure)
-                    job->Failure = std::current_exception();
+            for (auto& failure : failures)
+                if (!failure)
+                    failure = std::current_exception();
         }
+        for (size_t i = 0; i < batch.size(); ++i)
+            batch[i].Done(failures[i] ? 0 : changes[i], failures[i]);
     }
 
     SqliteConnection& Writer() {
-        if (!WriterConnection)
+        if (!WriterConnection) {
             WriterConnection = std::make_unique<SqliteConnection>(File);
+            Checkpoints.Watch(*WriterConnection);
+        }
         return *WriterConnection;
     }
 
@@ -421,11 +514,10 @@ private:
     const std::string File;
     const FileIdentity Identity;
     ConnectionPool<SqliteConnection> Pool;
-    std::mutex WriteMutex;
-    std::condition_variable WriteDone;
-    std::vector<WriteJob*> Queued;
-    bool Writing = false;
-    std::unique_ptr<SqliteConnection> WriterConnection; // used by the committing caller only
+    Checkpointer Checkpoints{File};
+    std::unique_ptr<SqliteConnection> WriterConnection; // the writer's thread only, once serving
+    // Last: its thread stops, after the writes still queued, before the rest goes.
+    BatchRunner<WriteJob> Writes{1, 0, [this](std::vector<WriteJob>& batch) { Commit(batch); }};
 };
 
 } // namespace

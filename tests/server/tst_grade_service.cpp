@@ -10,7 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
+#include <chrono>
 #include <httplib.h>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -297,6 +299,43 @@ private slots:
         const json rows = SelectRows(Port, id, 90);
         QCOMPARE(int(rows.size()), 1);
         QCOMPARE(J(rows[0][2]), J(json(1234)));
+    }
+
+    // Grades are committed in batches and acknowledged only once their batch is durable:
+    // a kill in the middle of many concurrent uploads loses none that was acknowledged.
+    void acknowledgedGradesOfConcurrentUploadsSurviveKill() {
+        const std::string id = UniqueId();
+        constexpr int kClients = 8;
+        constexpr int kMostEach = 400; // within the rows a selection returns
+        std::atomic<bool> killed = false;
+        std::vector<std::vector<int>> acknowledged(kClients);
+        std::vector<std::thread> clients;
+        for (int c = 0; c < kClients; ++c)
+            clients.emplace_back([&, c] {
+                const std::string own = id + "-" + std::to_string(c);
+                for (int n = 0; n < kMostEach && !killed; ++n)
+                    if (PostCommand(Port, protocol::InsertGradeCommand(own, "k", n, 95), "Execute")
+                            .Status == 200)
+                        acknowledged[size_t(c)].push_back(n);
+            });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Service->Kill();
+        killed = true;
+        for (auto& client : clients)
+            client.join();
+        QVERIFY2(Service->Start(), qPrintable(Service->Log()));
+        Port = Service->Port();
+        int total = 0;
+        for (int c = 0; c < kClients; ++c) {
+            std::set<int> kept;
+            for (const auto& row : SelectRows(Port, id + "-" + std::to_string(c), 90))
+                kept.insert(row[2].get<int>());
+            for (const int n : acknowledged[size_t(c)])
+                QVERIFY2(kept.contains(n),
+                         qPrintable(QString("client %1, grade %2").arg(c).arg(n)));
+            total += int(acknowledged[size_t(c)].size());
+        }
+        QVERIFY(total > 0);
     }
 
     void terminationStopsCleanlyWithAnIdleConnection() {

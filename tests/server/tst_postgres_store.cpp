@@ -1,6 +1,7 @@
 // The PostgreSQL store on databases of other encodings and of older schemas, in the
 // throwaway cluster of the test fixture.
 #include "GradeStore.h"
+#include "SubmitAll.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -104,6 +105,42 @@ private slots:
             QVERIFY(!QString(refusal.what()).contains("0xf0"));
         }
         QCOMPARE(store->InsertGrade({"410103", "王五", 100, 95, {}}), 1LL);
+    }
+
+    // Inserts submitted together go to the server as one statement; when a name of the
+    // batch cannot be kept, that grade alone is refused, and every other is stored once:
+    // none lost with the refused statement, none stored twice when the rest is sent again.
+    void refusedGradeOfABatchFailsAlone() {
+        auto store = OpenGradeStore(NewDatabase("EUC_CN"), 2);
+        std::vector<protocol::Command> commands;
+        for (int n = 0; n < 40; ++n)
+            commands.push_back(protocol::InsertGrade{"410104", n % 9 == 4 ? "王喆𠀀" : "王五", n,
+                                                     95, n == 3 || n == 30 ? "key-2" : ""});
+        const auto outcomes = SubmitAll(*store, commands);
+        int stored = 0;
+        for (int n = 0; n < 40; ++n) {
+            const auto& outcome = outcomes[size_t(n)];
+            if (n % 9 == 4) {
+                QVERIFY_THROWS_EXCEPTION(StoreRefusal, std::rethrow_exception(outcome.Failure));
+                continue;
+            }
+            QVERIFY2(!outcome.Failure, qPrintable(QString::number(n)));
+            QCOMPARE(outcome.Added, n == 30 ? 0LL : 1LL);
+            stored += int(outcome.Added);
+        }
+        QCOMPARE(stored, 35);
+        QCOMPARE(int(store->ListGrades("410104").Rows.size()), stored);
+        // A key and a name of every kind in one statement: quotes and backslashes survive.
+        const std::string odd = "a\\\"b'{c},d";
+        QCOMPARE(SubmitAll(*store, {protocol::InsertGrade{"410105", odd, 1, 95, "k-3"},
+                                    protocol::InsertGrade{"410105", "NULL", 2, 96, {}}})
+                     .at(1)
+                     .Added,
+                 1LL);
+        const auto rows = store->ListGrades("410105");
+        QCOMPARE(int(rows.Rows.size()), 2);
+        QCOMPARE(Cell(rows, 1, 1), odd);
+        QCOMPARE(Cell(rows, 0, 1), std::string("NULL"));
     }
 
     void encodingWithoutChineseIsRefusedAtStart() {
