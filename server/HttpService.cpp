@@ -517,7 +517,9 @@ private:
 
     // Sends an answer made on any thread from the connection's loop.
     void Deliver(Answer answer) {
-        const auto* loop = Stream.get_executor().target<net::io_context::executor_type>();
+        // The executor is kept: target() points into it, not into the stream.
+        const auto executor = Stream.get_executor();
+        const auto* loop = executor.target<net::io_context::executor_type>();
         if (loop && loop->running_in_this_thread())
             return Send(std::move(answer), false);
         Post([self = shared_from_this(), answer = std::move(answer)]() mutable {
