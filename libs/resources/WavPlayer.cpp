@@ -7,18 +7,26 @@
 #include <QHash>
 #include <QMediaDevices>
 #include <QPointer>
-#include <QtEndian>
 
 namespace veltrano::resources {
 
 namespace {
 
+// A little-endian whole number of `width` bytes at `at`; the caller has checked the bounds.
+// Read byte by byte, so the compiler never sees a wide read of an empty array's storage.
+quint32 ReadLe(const QByteArray& bytes, qsizetype at, int width) {
+    quint32 value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = value << 8 | quint8(bytes[at + i]);
+    return value;
+}
+
 quint32 ReadLe32(const QByteArray& bytes, qsizetype at) {
-    return qFromLittleEndian<quint32>(bytes.constData() + at);
+    return ReadLe(bytes, at, 4);
 }
 
 quint16 ReadLe16(const QByteArray& bytes, qsizetype at) {
-    return qFromLittleEndian<quint16>(bytes.constData() + at);
+    return quint16(ReadLe(bytes, at, 2));
 }
 
 std::optional<QAudioFormat::SampleFormat> SampleFormatOf(quint16 tag, quint16 bits) {

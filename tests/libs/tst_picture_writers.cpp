@@ -5,7 +5,6 @@
 #include "SwfWriter.h"
 
 #include <QTest>
-#include <QtEndian>
 
 using namespace veltrano;
 
@@ -18,6 +17,14 @@ bool Near(QRgb a, QRgb b) {
 }
 
 const char* const Stage = "stage 100 80 10 20\n";
+
+// A little-endian whole number of `width` bytes of `file` at `at`.
+quint32 LittleEndianAt(const QByteArray& file, int at, int width) {
+    quint32 value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = value << 8 | quint8(file[at + i]);
+    return value;
+}
 
 } // namespace
 
@@ -184,23 +191,23 @@ void TestPictureWriters::filmFileHasHeaderFramesAndShapes() {
     QVERIFY2(movie, qPrintable(error));
     const QByteArray file = swf::WriteMovie(*movie);
     QCOMPARE(file.left(4), QByteArray("FWS\x0A"));
-    QCOMPARE(qFromLittleEndian<quint32>(file.constData() + 4), quint32(file.size()));
+    QCOMPARE(LittleEndianAt(file, 4, 4), quint32(file.size()));
     // Stage 100 × 80 pixels in twips: 2000 and 1600 need 12 signed bits each.
     QCOMPARE(quint8(file[8]) >> 3, 12);
     const int afterRect = 8 + (5 + 4 * 12 + 7) / 8;
-    QCOMPARE(qFromLittleEndian<quint16>(file.constData() + afterRect), quint16(10 << 8));
-    QCOMPARE(qFromLittleEndian<quint16>(file.constData() + afterRect + 2), quint16(20));
+    QCOMPARE(quint16(LittleEndianAt(file, afterRect, 2)), quint16(10 << 8));
+    QCOMPARE(quint16(LittleEndianAt(file, afterRect + 2, 2)), quint16(20));
     // Walk the tags: every frame shown, both shapes defined, the still road placed once,
     // the car placed once and moved on frames 1 to 10 only, where it stands still after.
     QMap<int, int> tags;
     int at = afterRect + 4;
     int lastCode = -1;
     while (at + 2 <= file.size()) {
-        const quint16 header = qFromLittleEndian<quint16>(file.constData() + at);
+        const quint16 header = quint16(LittleEndianAt(file, at, 2));
         int length = header & 0x3F;
         at += 2;
         if (length == 0x3F) {
-            length = int(qFromLittleEndian<quint32>(file.constData() + at));
+            length = int(LittleEndianAt(file, at, 4));
             at += 4;
         }
         lastCode = header >> 6;
