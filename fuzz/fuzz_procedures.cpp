@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,7 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view provider = providers[data[0] % providers.size()];
     const std::string_view body(reinterpret_cast<const char*>(data + 1), size - 1);
     Procedures procedures(*Store);
-    const Reply reply = procedures.Run(provider, body);
+    // The store may answer on a thread of its own: wait for the answer here.
+    std::promise<Reply> answered;
+    procedures.Execute(procedures.Prepare(provider, body),
+                       [&answered](const Reply& reply) { answered.set_value(reply); });
+    const Reply reply = answered.get_future().get();
     // Every answer, refusals included, is a JSON object with a status the client can read.
     FUZZ_CHECK(reply.Status >= 200 && reply.Status <= 599);
     const auto answer = nlohmann::json::parse(reply.Body, nullptr, false);
